@@ -1,0 +1,31 @@
+#pragma once
+// The program's shared state: one instance, owned by the host window and
+// handed to the windows that read it.
+#include "store/people.h"
+#include <QDate>
+#include <QString>
+#include <array>
+
+// [row][column]; an empty string is a cell that holds nothing.
+using YearTable = std::array<std::array<QString, 32>, 48>;
+
+struct SharedState {
+    // person store
+    PersonList people;
+    CyclePeriods periods;
+    QString settingsPath;
+
+    // the last year calendar build
+    YearTable yearTable{};
+    bool hasYearTable = false;
+    int chosenYear = 0;
+    QString personName;
+    quint16 subjectDay = 0, subjectMonth = 0, subjectYear = 0;
+    QString daysLivedLine;
+
+    // shell
+    bool menuEnabled = true;
+    int editedPersonIndex = -1;
+    int personItemCount = 0;
+    QDate rememberedDay;
+};

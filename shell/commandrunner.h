@@ -1,0 +1,18 @@
+#pragma once
+// Every menu command runs through here: the menu enabled flag is cleared for
+// commands that hold the menu closed and set again on every way out, and
+// every error is shown once in the general error box. Nothing escapes into
+// the event loop.
+#include <functional>
+
+struct SharedState;
+
+class CommandRunner {
+public:
+    explicit CommandRunner(SharedState &state) : m_state(state) {}
+    // Returns true when the command ended without an error.
+    bool run(bool clearsMenuFlag, const std::function<void()> &command);
+
+private:
+    SharedState &m_state;
+};

@@ -1,0 +1,40 @@
+#pragma once
+// The family list and the cycle periods, and the settings file that keeps them.
+#include <QString>
+#include <QVector>
+
+struct TPeopleArray {
+    QString name;
+    quint8 day = 1;
+    quint8 month = 1;
+    quint16 year = 2000;
+    quint8 halfDay = 0; // 0 "AM", 1 "PM"
+    quint8 picture = 0; // 0..31
+    bool operator==(const TPeopleArray &) const = default;
+};
+
+struct CyclePeriods {
+    static constexpr double DefaultPhysical = 23.6884368;
+    static constexpr double DefaultEmotional = 28.42612413;
+    static constexpr double DefaultIntellectual = 33.16381152;
+    double physical = DefaultPhysical;
+    double emotional = DefaultEmotional;
+    double intellectual = DefaultIntellectual;
+    bool operator==(const CyclePeriods &) const = default;
+};
+
+class PersonList {
+public:
+    int count() const { return int(m_people.size()); }
+    int highIndex() const { return count() - 1; }
+    const TPeopleArray &at(int index) const { return m_people.at(index); }
+    void append(const TPeopleArray &p) { m_people.append(p); }
+    void replace(int index, const TPeopleArray &p) { m_people[index] = p; }
+    // The later people move up by one.
+    void remove(int index) { m_people.remove(index); }
+    void clear() { m_people.clear(); }
+    bool operator==(const PersonList &) const = default;
+
+private:
+    QVector<TPeopleArray> m_people;
+};

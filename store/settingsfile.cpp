@@ -1,0 +1,164 @@
+#include "store/settingsfile.h"
+
+#include "model/errors.h"
+#include "model/numtext.h"
+#include "store/cp1251.h"
+#include "store/filewrite.h"
+
+#include <QCoreApplication>
+#include <QFile>
+#include <QFileInfo>
+
+#include <cerrno>
+#include <fcntl.h>
+#include <unistd.h>
+
+namespace {
+// Lines end at CR LF, LF or a lone CR; a last line without an end still counts.
+QList<QByteArray> SplitLines(const QByteArray &bytes)
+{
+    QList<QByteArray> lines;
+    qsizetype start = 0;
+    const qsizetype n = bytes.size();
+    for (qsizetype i = 0; i < n; ++i) {
+        const char c = bytes[i];
+        if (c != '\r' && c != '\n')
+            continue;
+        lines.append(bytes.mid(start, i - start));
+        if (c == '\r' && i + 1 < n && bytes[i + 1] == '\n')
+            ++i;
+        start = i + 1;
+    }
+    if (start < n)
+        lines.append(bytes.mid(start));
+    return lines;
+}
+
+KelvoraError NotAnInteger(const QString &text)
+{
+    return KelvoraError(QStringLiteral("'%1' is not a valid integer value").arg(text));
+}
+
+QByteArray ReadWholeFile(const QString &path)
+{
+    const QByteArray native = QFile::encodeName(path);
+    const int fd = ::open(native.constData(), O_RDONLY | O_CLOEXEC);
+    if (fd < 0)
+        throw KelvoraError(FileErrorMessage(errno));
+    QByteArray data;
+    char buf[65536];
+    for (;;) {
+        const ssize_t n = ::read(fd, buf, sizeof buf);
+        if (n < 0) {
+            if (errno == EINTR)
+                continue;
+            const int e = errno;
+            ::close(fd);
+            throw KelvoraError(FileErrorMessage(e));
+        }
+        if (n == 0)
+            break;
+        data.append(buf, n);
+    }
+    ::close(fd);
+    return data;
+}
+}
+
+void ParseSettings(const QByteArray &bytes, PersonList &people, CyclePeriods &periods)
+{
+    PersonList list;
+    CyclePeriods per;
+    const QList<QByteArray> lines = SplitLines(bytes);
+    qsizetype i = 0;
+    while (i < lines.size()) {
+        const QByteArray &line = lines[i++];
+        if (line.isEmpty())
+            continue;
+        const char first = line[0];
+        if (first == '[') {
+            TPeopleArray p;
+            p.name = line.size() >= 2 ? DecodeCp1251(line.mid(1, line.size() - 2)) : QString();
+            qint32 values[5];
+            for (qint32 &v : values) {
+                const QString text = i < lines.size() ? DecodeCp1251(lines[i++]) : QString();
+                const std::optional<qint32> n = ParseInteger(text);
+                if (!n)
+                    throw NotAnInteger(text);
+                v = *n;
+            }
+            // Each value is kept in its field's width, as the file format always did.
+            p.day = quint8(values[0]);
+            p.month = quint8(values[1]);
+            p.year = quint16(values[2]);
+            p.halfDay = quint8(values[3]);
+            p.picture = quint8(values[4]);
+            list.append(p);
+        } else if (first == 'H' || first == 'E' || first == 'I') {
+            const std::optional<double> v = ParseReal(DecodeCp1251(line.mid(1)));
+            if (!v)
+                continue;
+            (first == 'H' ? per.physical : first == 'E' ? per.emotional : per.intellectual) = *v;
+        }
+    }
+    people = list;
+    periods = per;
+}
+
+void LoadSettingsFile(const QString &path, PersonList &people, CyclePeriods &periods)
+{
+    if (!QFileInfo::exists(path)) {
+        people.clear();
+        periods = CyclePeriods{};
+        return;
+    }
+    ParseSettings(ReadWholeFile(path), people, periods);
+}
+
+bool NameFitsSettingsFile(const QString &name)
+{
+    if (name.contains(QLatin1Char('\r')) || name.contains(QLatin1Char('\n')))
+        return false;
+    return EncodeCp1251(name).has_value();
+}
+
+QByteArray SerializeSettings(const PersonList &people, const CyclePeriods &periods)
+{
+    QByteArray out;
+    auto line = [&out](const QByteArray &b) {
+        out += b;
+        out += "\r\n";
+    };
+    auto real = [](double v) {
+        const std::optional<QByteArray> b = EncodeCp1251(FormatReal(v));
+        return b ? *b : QByteArray::number(v, 'g', 15);
+    };
+    line('H' + real(periods.physical));
+    line('E' + real(periods.emotional));
+    line('I' + real(periods.intellectual));
+    for (int k = 0; k < people.count(); ++k) {
+        const TPeopleArray &p = people.at(k);
+        const std::optional<QByteArray> name = EncodeCp1251(p.name);
+        if (!name || !NameFitsSettingsFile(p.name))
+            throw KelvoraError(QStringLiteral("Имя \"%1\" нельзя сохранить в файле настроек: в нём есть знаки, "
+                                              "которых нет в кодировке Windows-1251, или перевод строки")
+                                   .arg(p.name));
+        line('[' + *name + ']');
+        line(QByteArray::number(p.day));
+        line(QByteArray::number(p.month));
+        line(QByteArray::number(p.year));
+        line(QByteArray::number(p.halfDay));
+        line(QByteArray::number(p.picture));
+    }
+    return out;
+}
+
+void SaveSettingsFile(const QString &path, const PersonList &people, const CyclePeriods &periods)
+{
+    WriteFileAtomically(path, SerializeSettings(people, periods));
+}
+
+QString DefaultSettingsPath()
+{
+    return QCoreApplication::applicationDirPath() + QStringLiteral("/Kelvora.ini");
+}

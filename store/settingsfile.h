@@ -1,0 +1,24 @@
+#pragma once
+// "Kelvora.ini": three period lines, then six lines per person, Windows-1251, CR LF.
+#include "store/people.h"
+#include <QByteArray>
+#include <QString>
+
+// Replaces people and periods with the file's content. A missing file gives
+// the empty list and the default periods. On an error (KelvoraError) people
+// and periods are left exactly as they were before the call.
+void LoadSettingsFile(const QString &path, PersonList &people, CyclePeriods &periods);
+// Parses the bytes of a settings file (same rules, same errors).
+void ParseSettings(const QByteArray &bytes, PersonList &people, CyclePeriods &periods);
+
+// Writes the whole file at once: a temporary file beside it replaces the old
+// one, so a failure leaves the old file intact. Throws KelvoraError.
+void SaveSettingsFile(const QString &path, const PersonList &people, const CyclePeriods &periods);
+// The bytes SaveSettingsFile writes; throws for a name the file cannot hold.
+QByteArray SerializeSettings(const PersonList &people, const CyclePeriods &periods);
+
+// Whether a name can be kept in the file unchanged (Windows-1251, one line).
+bool NameFitsSettingsFile(const QString &name);
+
+// "Kelvora.ini" in the folder of the running executable.
+QString DefaultSettingsPath();

@@ -1,0 +1,345 @@
+// Day marks, days lived, the year calendar model and the compatibility arithmetic.
+#include "model/clock.h"
+#include "model/compat.h"
+#include "model/daymark.h"
+#include "model/errors.h"
+#include "model/numtext.h"
+#include "model/yearmodel.h"
+
+#include <QRandomGenerator>
+#include <QtTest>
+
+#include <cmath>
+#include <limits>
+
+namespace {
+// The subtraction walked step by step, as the reference for the fast one.
+double NaiveReduce(double t, double p)
+{
+    while (t >= p)
+        t = t - p;
+    return t;
+}
+
+char NaiveMark(std::int32_t days, double p)
+{
+    const double t = NaiveReduce(days, p);
+    const auto h = static_cast<std::int64_t>(t);
+    const auto r = static_cast<std::int32_t>(RoundHalfAway(p / 2));
+    char mark = r > h ? '+' : '-';
+    if (r == h)
+        mark = '0';
+    if (h == 0)
+        mark = 'K';
+    return mark;
+}
+
+const double kPhys = CyclePeriods::DefaultPhysical;
+const double kEmo = CyclePeriods::DefaultEmotional;
+const double kInt = CyclePeriods::DefaultIntellectual;
+}
+
+class TestModel : public QObject {
+    Q_OBJECT
+private slots:
+    void initTestCase()
+    {
+        QLocale::setDefault(QLocale(QLocale::Russian, QLocale::Russia));
+        Clock::setFixed(QDateTime(QDate(2026, 12, 8), QTime(14, 30)));
+    }
+
+    void roundHalfAway()
+    {
+        QCOMPARE(RoundHalfAway(11.5), 12);
+        QCOMPARE(RoundHalfAway(14.213), 14);
+        QCOMPARE(RoundHalfAway(16.58), 17);
+        QCOMPARE(RoundHalfAway(0), 0);
+        QCOMPARE(RoundHalfAway(-2.5), -3);
+        QCOMPARE(RoundHalfAway(std::nan("")), 0);
+        QCOMPARE(RoundHalfAway(1e300), std::numeric_limits<std::int64_t>::max());
+        QCOMPARE(RoundHalfAway(-1e300), std::numeric_limits<std::int64_t>::min());
+    }
+
+    void defaultPeriodMarks()
+    {
+        for (double p : {kPhys, kEmo, kInt})
+            QCOMPARE(DayMark(0, p), 'K');
+        for (int d = 1; d <= 11; ++d)
+            for (double p : {kPhys, kEmo, kInt})
+                QCOMPARE(DayMark(d, p), '+');
+        QCOMPARE(DayMark(12, kPhys), '0');
+        QCOMPARE(DayMark(12, kEmo), '+');
+        QCOMPARE(DayMark(12, kInt), '+');
+        QCOMPARE(DayMark(13, kPhys), '-');
+        QCOMPARE(DayMark(24, kPhys), 'K');
+        QCOMPARE(DayMark(24, kEmo), '-');
+        QCOMPARE(DayMark(24, kInt), '-');
+        QCOMPARE(DayMark(10000, kPhys), '+');
+        QCOMPARE(DayMark(10000, kEmo), '-');
+        QCOMPARE(DayMark(10000, kInt), '0');
+    }
+
+    void wholeAndSmallPeriods()
+    {
+        QCOMPARE(DayMark(11, 23), '+');
+        QCOMPARE(DayMark(12, 23), '0');
+        QCOMPARE(DayMark(13, 23), '-');
+        QCOMPARE(DayMark(22, 23), '-');
+        QCOMPARE(DayMark(23, 23), 'K');
+        QCOMPARE(DayMark(14, 28), '0');
+        QCOMPARE(DayMark(17, 33), '0');
+        const char alternating[] = {'K', '0', 'K', '0', 'K'};
+        for (int d = 0; d < 5; ++d)
+            QCOMPARE(DayMark(d, 2), alternating[d]);
+        for (int d : {0, 1, 7, 100000})
+            for (double p : {1.0, 0.5, 1e-300})
+                QCOMPARE(DayMark(d, p), 'K');
+    }
+
+    // Every period the settings can hold must give an answer at once.
+    void badPeriodsTerminate()
+    {
+        const double periods[] = {0.0, -0.0, -5, std::nan(""), std::numeric_limits<double>::infinity(),
+                                  -std::numeric_limits<double>::infinity(), 1e-300, 1e308, 4.9e-324, 5e9};
+        const std::int32_t days[] = {0, 1, 3652058, std::numeric_limits<std::int32_t>::max(),
+                                     std::numeric_limits<std::int32_t>::min(), -1};
+        for (double p : periods)
+            for (std::int32_t d : days) {
+                const char m = DayMark(d, p);
+                QVERIFY(m == 'K' || m == '0' || m == '+' || m == '-');
+                (void)MatchPercent(d, p);
+            }
+        QCOMPARE(DayMark(5, 0), 'K');
+        QCOMPARE(DayMark(5, -3), 'K');
+        QCOMPARE(DayMark(5, std::nan("")), 'K');
+        // A period longer than any life: a rising phase, the birthday still critical.
+        QCOMPARE(DayMark(0, 1e308), 'K');
+        QCOMPARE(DayMark(5000, 1e308), '+');
+        QCOMPARE(DayMark(5000, std::numeric_limits<double>::infinity()), '+');
+    }
+
+    // The quick reduction must agree to the bit with the step-by-step one.
+    void reductionMatchesStepByStep()
+    {
+        QRandomGenerator rng(20261208);
+        for (int i = 0; i < 3000; ++i) {
+            const double p = 1.0 + rng.generateDouble() * 60;
+            const auto d = static_cast<std::int32_t>(rng.bounded(200000));
+            const double fast = *ReduceBySubtraction(d, p);
+            const double slow = NaiveReduce(d, p);
+            QCOMPARE(std::bit_cast<std::uint64_t>(fast), std::bit_cast<std::uint64_t>(slow));
+            QCOMPARE(DayMark(d, p), NaiveMark(d, p));
+        }
+        // Periods whose last bit sits exactly half a spacing below the values
+        // being reduced round to even, step after step.
+        for (double p : {23.0 + std::ldexp(1.0, -36), 23.0 + 3 * std::ldexp(1.0, -36), 1.5 + std::ldexp(1.0, -40),
+                         kPhys, kEmo, kInt, 23.0, 2.0, 1.0000001}) {
+            for (std::int32_t d : {0, 1, 23, 4095, 4096, 65537, 1000000, 3652058}) {
+                const double fast = *ReduceBySubtraction(d, p);
+                const double slow = NaiveReduce(d, p);
+                QCOMPARE(std::bit_cast<std::uint64_t>(fast), std::bit_cast<std::uint64_t>(slow));
+            }
+        }
+        QVERIFY(!ReduceBySubtraction(5, 0).has_value());
+        QVERIFY(!ReduceBySubtraction(5, -1).has_value());
+        QVERIFY(!ReduceBySubtraction(1e6, 1e-300).has_value());
+        QCOMPARE(*ReduceBySubtraction(-5, 3), -5.0);
+    }
+
+    void dayWords()
+    {
+        const QPair<int, QString> cases[] = {{0, " дней"}, {1, " день"},   {3, " дня"},  {5, " дней"},
+                                             {11, " день"}, {12, " дня"}, {20, " дней"}, {101, " день"}};
+        for (const auto &[n, word] : cases)
+            QCOMPARE(DayWord(n), word);
+    }
+
+    void daysLived()
+    {
+        const QDateTime now(QDate(2026, 12, 8), QTime(14, 30));
+        QCOMPARE(DaysLived(QDate(2001, 12, 8), now), 9131);
+        QCOMPARE(DaysLived(QDate(2026, 12, 8), now), 0);
+        // A birth date still to come: one less than the days to go, except at midnight.
+        QCOMPARE(DaysLived(QDate(2026, 12, 10), now), 1);
+        QCOMPARE(DaysLived(QDate(2026, 12, 10), QDateTime(QDate(2026, 12, 8), QTime(0, 0))), 2);
+        QCOMPARE(MakeDaysLivedLine("Анна", QDate(2026, 12, 8), 9131), QString("Анна, к 08.12.2026 Вы прожили 9131 день"));
+    }
+
+    void yearModelLayout()
+    {
+        SharedState s;
+        s.people.append({"Мира", 15, 3, 2024, 0, 3});
+        s.chosenYear = 2024;
+        BuildYearCalendar(s, 0);
+        const YearTable &t = s.yearTable;
+        for (int m = 0; m < 12; ++m) {
+            QCOMPARE(t[4 * m][0], MonthNames[m]);
+            QCOMPARE(t[4 * m + 1][0], QString("Здоровье"));
+            QCOMPARE(t[4 * m + 2][0], QString("Эмоции"));
+            QCOMPARE(t[4 * m + 3][0], QString("Интеллект"));
+        }
+        // Leap February: 29 numbers, then nothing.
+        QCOMPARE(t[4][29], QString("29"));
+        QVERIFY(t[4][30].isEmpty() && t[4][31].isEmpty() && t[5][30].isEmpty());
+        QVERIFY(t[12][31].isEmpty() && t[13][31].isEmpty()); // April has no 31st
+        for (int r = 1; r <= 7; ++r)
+            for (int d = 1; d <= DaysInMonth(2024, r / 4 + 1); ++d)
+                if (r % 4)
+                    QCOMPARE(t[r][d], QString(" "));
+        for (int r = 9; r <= 11; ++r) {
+            for (int d = 1; d <= 14; ++d)
+                QCOMPARE(t[r][d], QString(" "));
+            QCOMPARE(t[r][15], QString("K"));
+        }
+        QCOMPARE(s.personName, QString("Мира"));
+        QCOMPARE(s.subjectDay, quint16(15));
+        QCOMPARE(s.subjectMonth, quint16(3));
+        QCOMPARE(s.subjectYear, quint16(2024));
+
+        s.chosenYear = 2026;
+        BuildYearCalendar(s, 0);
+        QVERIFY(s.yearTable[4][29].isEmpty());
+        QCOMPARE(s.yearTable[4][28], QString("28"));
+    }
+
+    void yearModelAcrossYears()
+    {
+        SharedState s;
+        s.people.append({"Ян", 1, 1, 2025, 1, 0});
+        s.people.append({"Ева", 2, 1, 2030, 0, 1});
+        s.chosenYear = 2025;
+        BuildYearCalendar(s, 0);
+        QCOMPARE(s.yearTable[1][1], QString("K"));
+        QCOMPARE(s.yearTable[2][1], QString("K"));
+        QCOMPARE(s.yearTable[3][1], QString("K"));
+        // 31 December and 1 January continue without a jump.
+        const QString dec31 = s.yearTable[45][31];
+        QCOMPARE(dec31, QString(QChar::fromLatin1(DayMark(364, kPhys))));
+        s.chosenYear = 2026;
+        BuildYearCalendar(s, 0);
+        QCOMPARE(s.yearTable[1][1], QString(QChar::fromLatin1(DayMark(365, kPhys))));
+        QCOMPARE(s.yearTable[3][1], QString(QChar::fromLatin1(DayMark(365, kInt))));
+
+        // Born after the year shown: only blanks; the next build replaces everything.
+        BuildYearCalendar(s, 1);
+        for (int r = 0; r < 48; ++r)
+            for (int d = 1; d <= 31; ++d)
+                if (r % 4 && !s.yearTable[r][d].isEmpty())
+                    QCOMPARE(s.yearTable[r][d], QString(" "));
+        QCOMPARE(s.personName, QString("Ева"));
+        QVERIFY(s.daysLivedLine.startsWith("Ева, к 08.12.2026 Вы прожили "));
+    }
+
+    void yearModelUsesPeriodsAtBuildTime()
+    {
+        SharedState s;
+        s.people.append({"Ян", 1, 1, 2026, 0, 0});
+        s.chosenYear = 2026;
+        s.periods.physical = 23;
+        BuildYearCalendar(s, 0);
+        QCOMPARE(s.yearTable[1][13], QString("0")); // day 12 of a 23-day cycle
+        QCOMPARE(s.yearTable[1][24], QString("K"));
+    }
+
+    void invalidDatesStopTheBuild()
+    {
+        SharedState s;
+        s.people.append({"Ян", 1, 1, 2000, 0, 0});
+        s.people.append({"Апрель", 31, 4, 1990, 0, 0});
+        s.people.append({"Феб", 29, 2, 2023, 0, 0});
+        s.chosenYear = 2026;
+        BuildYearCalendar(s, 0);
+        const QString line = s.daysLivedLine;
+        for (int i : {1, 2}) {
+            QVERIFY_THROWS_EXCEPTION(KelvoraError, BuildYearCalendar(s, i));
+            QCOMPARE(s.personName, s.people.at(i).name);
+            QCOMPARE(s.subjectDay, quint16(s.people.at(i).day));
+            QCOMPARE(s.daysLivedLine, line); // keeps the last good summary
+            for (int r = 0; r < 48; ++r)
+                for (int c = 0; c < 32; ++c)
+                    QVERIFY(s.yearTable[r][c].isEmpty());
+        }
+        for (int year : {0, 10000, -1}) {
+            s.chosenYear = year;
+            QVERIFY_THROWS_EXCEPTION(KelvoraError, BuildYearCalendar(s, 0));
+        }
+        s.chosenYear = 50; // the year 50, not 1950
+        s.people.append({"Древний", 1, 1, 1, 0, 0});
+        BuildYearCalendar(s, 3);
+        QCOMPARE(s.yearTable[0][31], QString("31"));
+        QVERIFY_THROWS_EXCEPTION(KelvoraError, BuildYearCalendar(s, 7));
+    }
+
+    void compatibilityValues()
+    {
+        auto row = [](int n, double p) { return MatchText(MatchPercent(n, p)); };
+        for (int n : {7, -7}) {
+            const int d = std::abs(n);
+            QCOMPARE(row(d, 23), QString("39,13%"));
+            QCOMPARE(row(d, 28), QString("50%"));
+            QCOMPARE(row(d, 33), QString("57,58%"));
+            QCOMPARE(MatchText(MatchTotal(MatchPercent(d, 23), MatchPercent(d, 28), MatchPercent(d, 33))),
+                     QString("48,9%"));
+        }
+        QCOMPARE(row(14, 23), QString("21,74%"));
+        QCOMPARE(row(14, 28), QString("0%"));
+        QCOMPARE(row(14, 33), QString("15,15%"));
+        QCOMPARE(MatchText(MatchTotal(MatchPercent(14, 23), MatchPercent(14, 28), MatchPercent(14, 33))),
+                 QString("12,3%"));
+        QCOMPARE(row(1, kPhys), QString("91,56%"));
+        QCOMPARE(row(1, kEmo), QString("92,96%"));
+        QCOMPARE(row(1, kInt), QString("93,97%"));
+        QCOMPARE(MatchText(MatchTotal(MatchPercent(1, kPhys), MatchPercent(1, kEmo), MatchPercent(1, kInt))),
+                 QString("92,83%"));
+        QCOMPARE(row(100, kPhys), QString("55,71%"));
+        QCOMPARE(row(100, kEmo), QString("3,58%"));
+        QCOMPARE(row(100, kInt), QString("96,93%"));
+        QCOMPARE(MatchText(MatchTotal(MatchPercent(100, kPhys), MatchPercent(100, kEmo), MatchPercent(100, kInt))),
+                 QString("52,07%"));
+        QCOMPARE(row(0, kPhys), QString("100%"));
+        QCOMPARE(row(46, 23), QString("100%")); // an exact multiple
+        QCOMPARE(MatchText(MatchTotal(100, 100, 100)), QString("100%"));
+    }
+
+    void compatibilityWithoutValue()
+    {
+        for (double p : {0.0, -28.0, std::nan(""), std::numeric_limits<double>::infinity()})
+            QVERIFY(!MatchPercent(10, p).has_value());
+        QVERIFY(!MatchPercent(1e6, 1e-300).has_value()); // never reduces
+        QVERIFY(MatchPercent(0, 1e-300).has_value());
+        QVERIFY(!MatchPercent(10, 1e308).has_value() || std::isfinite(*MatchPercent(10, 1e308)));
+        QVERIFY(!MatchTotal(50, std::nullopt, 50).has_value());
+        QCOMPARE(MatchText(std::nullopt), QString());
+    }
+
+    void realText()
+    {
+        const QLocale ru(QLocale::Russian, QLocale::Russia);
+        const QLocale c = QLocale::c();
+        QCOMPARE(FormatReal(23.6884368, ru), QString("23,6884368"));
+        QCOMPARE(FormatReal(28.42612413, c), QString("28.42612413"));
+        QCOMPARE(FormatReal(23, ru), QString("23"));
+        QCOMPARE(FormatReal(-5, ru), QString("-5"));
+        QCOMPARE(FormatReal(0.1 + 0.2, ru), QString("0,3"));
+        QCOMPARE(FormatReal(1e20, ru), QString("1E20"));
+        QCOMPARE(FormatReal(1.5e-7, ru), QString("1,5E-7"));
+        QCOMPARE(FormatReal(0.0001, ru), QString("0,0001"));
+        QCOMPARE(FormatReal(123456789012345.0, ru), QString("123456789012345"));
+        QCOMPARE(*ParseReal("23,5", ru), 23.5);
+        QVERIFY(!ParseReal("23.5", ru));
+        QCOMPARE(*ParseReal(" -5 ", ru), -5.0);
+        QCOMPARE(*ParseReal("1,5E-7", ru), 1.5e-7);
+        for (const char *bad : {"", ",", "1 000", "abc", "1e", "1e999", "nan", "inf", "23,5x"})
+            QVERIFY2(!ParseReal(bad, ru), bad);
+        for (double v : {23.6884368, 28.42612413, 33.16381152, 1e-300, 1e300, 0.1, -0.25})
+            QCOMPARE(*ParseReal(FormatReal(v, ru), ru), v);
+        QCOMPARE(*ParseInteger("07"), 7);
+        QCOMPARE(*ParseInteger("  -12"), -12);
+        QCOMPARE(*ParseInteger("2147483647"), 2147483647);
+        for (const char *bad : {"", " ", "7 ", "1.5", "x", "2147483648", "-"})
+            QVERIFY2(!ParseInteger(bad), bad);
+    }
+};
+
+QTEST_GUILESS_MAIN(TestModel)
+#include "tst_model.moc"

@@ -1,0 +1,173 @@
+#include "resources/pictures.h"
+
+#include <QHash>
+#include <QMutex>
+#include <QMutexLocker>
+#include <QPainter>
+#include <QSvgRenderer>
+
+namespace Pictures {
+namespace {
+
+constexpr int PeopleCount = 33;
+constexpr int CommandCount = 10;
+constexpr int EmotionCount = 4;
+constexpr int HelpCount = 4;
+
+// Largest size anyone may ask the program icon for; beyond it a caller's bug
+// would only cost memory.
+constexpr int MaxIconSize = 1024;
+
+const char *const FixedItemNames[] = {"heart", "wrench", "exit", "envelope", "house", "bubble", "gear"};
+
+// Rendered pictures, keyed by resource path and pixel size. Images, not pixmaps:
+// they need no running GUI and may outlive the application object.
+QHash<QString, QImage> &cache()
+{
+    static QHash<QString, QImage> images;
+    return images;
+}
+
+QMutex &cacheLock()
+{
+    static QMutex lock;
+    return lock;
+}
+
+// Renders the SVG at `path` into exactly width x height device pixels.
+// A missing or broken resource gives a null image.
+QImage render(const QString &path, int width, int height)
+{
+    const QString key = path + QLatin1Char('@') + QString::number(width) + QLatin1Char('x') + QString::number(height);
+    QMutexLocker locker(&cacheLock());
+    auto found = cache().constFind(key);
+    if (found != cache().constEnd())
+        return *found;
+
+    QImage image;
+    QSvgRenderer renderer(path);
+    if (renderer.isValid() && width > 0 && height > 0) {
+        image = QImage(width, height, QImage::Format_ARGB32_Premultiplied);
+        image.fill(Qt::transparent);
+        QPainter painter(&image);
+        painter.setRenderHint(QPainter::Antialiasing);
+        painter.setRenderHint(QPainter::SmoothPixmapTransform);
+        renderer.render(&painter, QRectF(0, 0, width, height));
+    }
+    cache().insert(key, image);
+    return image;
+}
+
+QPixmap pixmapAt(const QString &path, int width, int height)
+{
+    const QImage image = render(path, width, height);
+    return image.isNull() ? QPixmap() : QPixmap::fromImage(image);
+}
+
+// A 16 x 16 menu picture with a 32 x 32 version for screens scaled by two.
+QIcon smallIcon(const QString &path)
+{
+    QIcon icon;
+    for (int size : {16, 32}) {
+        const QPixmap pixmap = pixmapAt(path, size, size);
+        if (!pixmap.isNull())
+            icon.addPixmap(pixmap);
+    }
+    return icon;
+}
+
+QString peoplePath(int index)
+{
+    return QStringLiteral(":/pictures/people/%1.svg").arg(index, 2, 10, QLatin1Char('0'));
+}
+
+QString commandPath(int index)
+{
+    return QStringLiteral(":/pictures/commands/%1.svg").arg(index);
+}
+
+bool validPerson(int index) { return index >= 0 && index < PeopleCount; }
+bool validCommand(int index) { return index >= 0 && index < CommandCount; }
+
+} // namespace
+
+int imageList1Count() { return PeopleCount; }
+int imageList2Count() { return CommandCount; }
+int emotionCount() { return EmotionCount; }
+int helpImageCount() { return HelpCount; }
+
+QIcon imageList1(int index)
+{
+    return validPerson(index) ? smallIcon(peoplePath(index)) : QIcon();
+}
+
+QPixmap imageList1Pixmap(int index)
+{
+    return validPerson(index) ? pixmapAt(peoplePath(index), 16, 16) : QPixmap();
+}
+
+QIcon imageList2(int index)
+{
+    return validCommand(index) ? smallIcon(commandPath(index)) : QIcon();
+}
+
+QPixmap imageList2Pixmap(int index)
+{
+    return validCommand(index) ? pixmapAt(commandPath(index), 16, 16) : QPixmap();
+}
+
+QIcon fixedItem(const QString &name)
+{
+    for (const char *known : FixedItemNames) {
+        if (name == QLatin1String(known))
+            return smallIcon(QStringLiteral(":/pictures/items/%1.svg").arg(name));
+    }
+    return QIcon();
+}
+
+QImage emotion(int index)
+{
+    if (index < 0 || index >= EmotionCount)
+        return QImage();
+    const QImage image = render(QStringLiteral(":/pictures/marks/%1.svg").arg(index), 16, 16);
+    return image.isNull() ? image : image.convertToFormat(QImage::Format_ARGB32);
+}
+
+QPixmap calendarArrow(bool pointsRight)
+{
+    return pixmapAt(pointsRight ? QStringLiteral(":/pictures/calendar/arrow_right.svg")
+                                : QStringLiteral(":/pictures/calendar/arrow_left.svg"),
+                    16, 15);
+}
+
+QPixmap helpImage(int index)
+{
+    if (index < 0 || index >= HelpCount)
+        return QPixmap();
+    return pixmapAt(QStringLiteral(":/pictures/calendar/help%1.svg").arg(index), 16, 16);
+}
+
+QString programIconPath()
+{
+    return QStringLiteral(":/pictures/kelvora.svg");
+}
+
+QIcon programIcon()
+{
+    QIcon icon;
+    for (int size : {16, 22, 24, 32, 48, 64, 128, 256}) {
+        const QPixmap pixmap = programIconPixmap(size);
+        if (!pixmap.isNull())
+            icon.addPixmap(pixmap);
+    }
+    return icon;
+}
+
+QPixmap programIconPixmap(int size)
+{
+    if (size <= 0 || size > MaxIconSize)
+        return QPixmap();
+    return pixmapAt(programIconPath(), size, size);
+}
+
+} // namespace Pictures

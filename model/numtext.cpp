@@ -24,6 +24,10 @@ QString FormatReal(double value, const QLocale &locale)
     digits.remove(1, 1); // the point
     while (digits.size() > 1 && digits.endsWith('0'))
         digits.chop(1);
+    // The largest doubles round to 15 digits as a number beyond every double,
+    // which would never read back; cut them down instead.
+    if (exponent == 308 && digits == "179769313486232")
+        digits = "179769313486231";
 
     const QString sep = locale.decimalPoint();
     QString out = value < 0 ? QStringLiteral("-") : QString();

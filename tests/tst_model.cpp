@@ -333,6 +333,15 @@ private slots:
             QVERIFY2(!ParseReal(bad, ru), bad);
         for (double v : {23.6884368, 28.42612413, 33.16381152, 1e-300, 1e300, 0.1, -0.25})
             QCOMPARE(*ParseReal(FormatReal(v, ru), ru), v);
+        // Every finite double must read back as a finite double, the largest included.
+        const double top = std::numeric_limits<double>::max();
+        QCOMPARE(FormatReal(top, ru), QString("1,79769313486231E308"));
+        QCOMPARE(FormatReal(-top, ru), QString("-1,79769313486231E308"));
+        for (double v : {top, -top, std::nextafter(top, 0.0), 1.797693134862315e308, 1.7976931348623149e308,
+                         std::numeric_limits<double>::denorm_min(), std::numeric_limits<double>::min()}) {
+            const std::optional<double> back = ParseReal(FormatReal(v, ru), ru);
+            QVERIFY2(back && std::fabs(*back - v) <= std::fabs(v) * 1e-14, qPrintable(FormatReal(v, ru)));
+        }
         QCOMPARE(*ParseInteger("07"), 7);
         QCOMPARE(*ParseInteger("  -12"), -12);
         QCOMPARE(*ParseInteger("2147483647"), 2147483647);

@@ -111,6 +111,12 @@ private slots:
         QCOMPARE(back, people);
         QCOMPARE(perBack, periods);
         QCOMPARE(back.at(1).name, QString("Борис ")); // blanks at the ends stay
+
+        // The largest period a file can hold comes back from a save, not as the default.
+        ParseSettings("H1,7976931348623157E308\r\n", back, perBack);
+        SaveSettingsFile(path(), back, perBack);
+        LoadSettingsFile(path(), back, perBack);
+        QVERIFY(perBack.physical > 1.7976931348623e308);
     }
 
     void readingRules()

@@ -1,0 +1,56 @@
+#pragma once
+// The month and year choice of the printed month page.
+#include <QDialog>
+#include <QSpinBox>
+
+class QComboBox;
+class QDate;
+class QFrame;
+class QLabel;
+class QPushButton;
+
+// A spin edit that takes only digits and signs, reads a text that is not a
+// whole number as its minimum and brings a value outside its range into it.
+class TSpinEdit : public QSpinBox {
+    Q_OBJECT
+public:
+    explicit TSpinEdit(QWidget *parent = nullptr);
+
+    // The value the text in the field stands for now.
+    int ReadValue() const { return valueFromText(cleanText()); }
+
+protected:
+    QValidator::State validate(QString &input, int &pos) const override;
+    int valueFromText(const QString &text) const override;
+    void fixup(QString &input) const override;
+};
+
+class TForm5 : public QDialog {
+    Q_OBJECT
+public:
+    explicit TForm5(QWidget *parent = nullptr);
+
+    QFrame *Panel1 = nullptr;
+    QLabel *Label1 = nullptr;
+    QComboBox *ComboBox1 = nullptr;
+    QLabel *Label2 = nullptr;
+    TSpinEdit *Year = nullptr;
+    QPushButton *Button1 = nullptr;
+    QPushButton *Button2 = nullptr;
+
+    // Sets the month list and the year to `date`'s month and year.
+    void Preset(const QDate &date);
+    // The chosen month, 1..12.
+    int ChosenMonth() const;
+    // The year as the spin edit reads its text now.
+    int ChosenYear() const;
+
+    void Button1Click();
+    void Button2Click();
+
+    // Escape or a close by the window manager answers like "Отмена".
+    void reject() override;
+
+protected:
+    void showEvent(QShowEvent *event) override;
+};

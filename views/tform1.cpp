@@ -1,0 +1,450 @@
+#include "views/tform1.h"
+
+#include "model/clock.h"
+#include "model/sharedstate.h"
+#include "resources/pictures.h"
+
+#include <QApplication>
+#include <QHeaderView>
+#include <QKeyEvent>
+#include <QMenu>
+#include <QMouseEvent>
+#include <QPainter>
+#include <QPushButton>
+#include <QScreen>
+#include <QStyledItemDelegate>
+#include <qdrawutil.h>
+
+namespace {
+
+const QColor LabelColumnColour(160, 160, 164);
+const QColor GridLineColour(192, 192, 192);
+const QColor Maroon(128, 0, 0);
+const QColor Red(255, 0, 0);
+const QColor Navy(0, 0, 128);
+
+constexpr int Rows = 48;
+constexpr int Columns = 32;
+constexpr int ArrowLeft = 59;
+
+// Where "Tahoma" is not installed, a narrow sans keeps two-digit day numbers
+// inside their 15-pixel columns.
+QFont PixelFont(const QString &family, int pixels, bool bold = false)
+{
+    QFont font;
+    font.setFamilies({family, QStringLiteral("DejaVu Sans Condensed")});
+    font.setPixelSize(pixels);
+    font.setBold(bold);
+    return font;
+}
+
+// Hands every cell to the form's GridDrawCell, then adds what the grid itself
+// draws: the lines between day cells and the focus rectangle.
+class CellPainter : public QStyledItemDelegate {
+public:
+    CellPainter(TForm1 *form, TCalendarGrid *grid) : QStyledItemDelegate(grid), m_form(form), m_grid(grid) {}
+
+    void paint(QPainter *painter, const QStyleOptionViewItem &option, const QModelIndex &index) const override
+    {
+        const bool dayCell = index.column() > 0;
+        QRect cell = option.rect;
+        if (dayCell)
+            cell.adjust(0, 0, -1, -1);
+        const bool current = index == m_grid->currentIndex();
+        const bool focused = m_grid->hasFocus();
+
+        painter->save();
+        m_form->GridDrawCell(*painter, index.column(), index.row(), cell, current, focused);
+        painter->restore();
+
+        painter->save();
+        if (dayCell) {
+            painter->setPen(GridLineColour);
+            const QRect r = option.rect;
+            painter->drawLine(r.right(), r.top(), r.right(), r.bottom());
+            painter->drawLine(r.left(), r.bottom(), r.right(), r.bottom());
+        }
+        if (current && focused) {
+            QPen dotted(Qt::black, 1, Qt::DotLine);
+            painter->setPen(dotted);
+            painter->setBrush(Qt::NoBrush);
+            painter->drawRect(cell.adjusted(0, 0, -1, -1));
+        }
+        painter->restore();
+    }
+
+private:
+    TForm1 *m_form;
+    TCalendarGrid *m_grid;
+};
+
+// The legend's items answer the left button only.
+bool IsNonLeftRelease(QEvent *event)
+{
+    if (event->type() != QEvent::MouseButtonRelease)
+        return false;
+    return static_cast<QMouseEvent *>(event)->button() != Qt::LeftButton;
+}
+
+}
+
+// ---------------------------------------------------------------- grid
+
+TCalendarGrid::TCalendarGrid(TForm1 *form, QWidget *parent) : QTableWidget(Rows, Columns, parent), m_form(form)
+{
+    horizontalHeader()->hide();
+    verticalHeader()->hide();
+    horizontalHeader()->setMinimumSectionSize(0);
+    verticalHeader()->setMinimumSectionSize(0);
+    horizontalHeader()->setSectionResizeMode(QHeaderView::Fixed);
+    verticalHeader()->setSectionResizeMode(QHeaderView::Fixed);
+    verticalHeader()->setDefaultSectionSize(TForm1::RowHeight);
+    horizontalHeader()->setDefaultSectionSize(TForm1::DayColumnWidth);
+    for (int c = 1; c < Columns; ++c)
+        setColumnWidth(c, TForm1::DayColumnWidth);
+    for (int r = 0; r < Rows; ++r)
+        setRowHeight(r, TForm1::RowHeight);
+
+    setShowGrid(false); // the day cells get their lines from the cell painter
+    setFrameStyle(QFrame::Box | QFrame::Plain);
+    setLineWidth(1);
+    setHorizontalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
+    setVerticalScrollBarPolicy(Qt::ScrollBarAsNeeded);
+    setVerticalScrollMode(QAbstractItemView::ScrollPerItem);
+    setEditTriggers(QAbstractItemView::NoEditTriggers);
+    setSelectionMode(QAbstractItemView::SingleSelection);
+    setSelectionBehavior(QAbstractItemView::SelectItems);
+    setTabKeyNavigation(false);
+    setWordWrap(false);
+    setCornerButtonEnabled(false);
+    setMouseTracking(false);
+    setDragEnabled(false);
+    setAutoScroll(true);
+    setItemDelegate(new CellPainter(form, this));
+
+    for (int r = 0; r < Rows; ++r) {
+        for (int c = 0; c < Columns; ++c) {
+            auto *item = new QTableWidgetItem;
+            item->setFlags(Qt::ItemIsEnabled | Qt::ItemIsSelectable);
+            setItem(r, c, item);
+        }
+    }
+}
+
+void TCalendarGrid::ensureRowVisible(int row, int column)
+{
+    if (isRowHidden(row))
+        return;
+    updateGeometries();
+    scrollTo(model()->index(row, column), QAbstractItemView::EnsureVisible);
+}
+
+QModelIndex TCalendarGrid::moveCursor(CursorAction cursorAction, Qt::KeyboardModifiers modifiers)
+{
+    QModelIndex next = QTableWidget::moveCursor(cursorAction, modifiers);
+    if (!next.isValid() || next.column() != 0)
+        return next;
+    // The label column is never the current cell.
+    if (cursorAction == MoveLeft || cursorAction == MovePrevious)
+        return currentIndex();
+    return model()->index(next.row(), 1);
+}
+
+void TCalendarGrid::mousePressEvent(QMouseEvent *event)
+{
+    setFocus(Qt::MouseFocusReason);
+    const QPoint pos = event->position().toPoint();
+    const QModelIndex at = indexAt(pos);
+    // Only the left button moves the current cell, and never onto a label.
+    if (event->button() == Qt::LeftButton && at.isValid() && at.column() != 0)
+        QTableWidget::mousePressEvent(event);
+    else
+        event->accept();
+    m_form->GridMouseDown(event->button(), pos);
+}
+
+void TCalendarGrid::mouseDoubleClickEvent(QMouseEvent *event)
+{
+    // The second press of a double click is a press like any other.
+    mousePressEvent(event);
+}
+
+void TCalendarGrid::mouseMoveEvent(QMouseEvent *event)
+{
+    const QModelIndex at = indexAt(event->position().toPoint());
+    if (!(event->buttons() & Qt::LeftButton) || (at.isValid() && at.column() == 0)) {
+        event->accept();
+        return;
+    }
+    QTableWidget::mouseMoveEvent(event);
+}
+
+void TCalendarGrid::keyPressEvent(QKeyEvent *event)
+{
+    if (event->key() == Qt::Key_Escape) {
+        event->accept();
+        m_form->GridKeyPress(QChar(27));
+        return;
+    }
+    if (!event->text().isEmpty())
+        m_form->GridKeyPress(event->text().at(0));
+    QTableWidget::keyPressEvent(event);
+}
+
+// ---------------------------------------------------------------- status bar
+
+TPanelStatusBar::TPanelStatusBar(const QList<int> &widths, QWidget *parent)
+    : QStatusBar(parent), m_widths(widths)
+{
+    setSizeGripEnabled(false);
+    for (int i = 0; i < m_widths.size(); ++i)
+        m_texts.append(QString());
+}
+
+void TPanelStatusBar::setPanelText(int panel, const QString &text)
+{
+    if (panel < 0 || panel >= m_texts.size())
+        return;
+    m_texts[panel] = text;
+    if (panel == 0)
+        showMessage(text);
+    update();
+}
+
+QRect TPanelStatusBar::panelRect(int panel) const
+{
+    int left = 0;
+    for (int i = 0; i < panel; ++i)
+        left += m_widths[i];
+    const int right = panel == m_widths.size() - 1 ? width() : left + m_widths[panel];
+    return QRect(left, 2, right - left - 2, height() - 2);
+}
+
+void TPanelStatusBar::paintEvent(QPaintEvent *)
+{
+    QPainter p(this);
+    p.fillRect(rect(), palette().color(QPalette::Window));
+    p.setFont(font());
+    for (int i = 0; i < m_widths.size(); ++i) {
+        const QRect r = panelRect(i);
+        qDrawShadePanel(&p, r, palette(), true, 1);
+        p.setPen(Navy);
+        p.drawText(r.adjusted(3, 0, -2, 0), Qt::AlignLeft | Qt::AlignVCenter | Qt::TextSingleLine, m_texts[i]);
+    }
+}
+
+// ---------------------------------------------------------------- window
+
+TForm1::TForm1(SharedState &state, QWidget *parent)
+    : QDialog(parent, Qt::Dialog | Qt::CustomizeWindowHint | Qt::WindowTitleHint | Qt::WindowCloseButtonHint
+                          | Qt::WindowStaysOnTopHint | Qt::MSWindowsFixedSizeDialogHint),
+      m_state(state)
+{
+    setObjectName(QStringLiteral("Form1"));
+    setWindowTitle(QStringLiteral("Биоритмы..."));
+    setFixedSize(590, 420);
+    setFont(PixelFont(QStringLiteral("MS Sans Serif"), 11));
+    setSizeGripEnabled(false);
+
+    Grid = new TCalendarGrid(this, this);
+    Grid->setObjectName(QStringLiteral("Grid"));
+    Grid->setGeometry(0, 0, 590, 401);
+    Grid->setFont(PixelFont(QStringLiteral("Tahoma"), 11));
+    QPalette gridPalette = Grid->palette();
+    gridPalette.setColor(QPalette::Base, Qt::white);
+    Grid->setPalette(gridPalette);
+
+    StatusBar1 = new TPanelStatusBar({428, 81, 50}, this);
+    StatusBar1->setObjectName(QStringLiteral("StatusBar1"));
+    StatusBar1->setGeometry(0, 401, 590, 19);
+    StatusBar1->setFont(PixelFont(QStringLiteral("Tahoma"), 11, true));
+    StatusBar1->setFocusPolicy(Qt::NoFocus);
+
+    Button1 = new QPushButton(QStringLiteral("Справка"), this);
+    Button1->setObjectName(QStringLiteral("Button1"));
+    Button1->setGeometry(431, 404, 77, 15);
+    Button1->setToolTip(QStringLiteral("Краткая справка..."));
+    Button1->setAutoDefault(false);
+    Button1->setContextMenuPolicy(Qt::NoContextMenu);
+    Button1->installEventFilter(this);
+
+    btnExit = new QPushButton(QStringLiteral("Закрыть"), this);
+    btnExit->setObjectName(QStringLiteral("btnExit"));
+    btnExit->setGeometry(512, 404, 77, 15);
+    btnExit->setToolTip(QStringLiteral("Закрыть..."));
+    btnExit->setAutoDefault(false);
+    connect(btnExit, &QPushButton::clicked, this, &TForm1::btnExitClick);
+
+    setTabOrder(Grid, btnExit);
+    setTabOrder(btnExit, Button1);
+
+    PopupMenu1 = new QMenu(this);
+    PopupMenu1->setObjectName(QStringLiteral("PopupMenu1"));
+    PopupMenu1->installEventFilter(this);
+    auto legend = [this](const char *name, const QString &caption, int image) {
+        QAction *item = PopupMenu1->addAction(QIcon(Pictures::helpImage(image)), caption);
+        item->setObjectName(QLatin1String(name));
+        return item;
+    };
+    N3 = legend("N3", QStringLiteral("Увеличение активности"), 0);
+    N1 = legend("N1", QStringLiteral("Плохой день"), 1);
+    N4 = legend("N4", QStringLiteral("Снижение активности"), 2);
+    N2 = legend("N2", QStringLiteral("Критический день"), 3);
+
+    FormCreate();
+}
+
+void TForm1::FormCreate() { Grid->setColumnWidth(0, LabelColumnWidth); }
+
+QString TForm1::cellText(int row, int column) const
+{
+    const QTableWidgetItem *item = Grid->item(row, column);
+    return item ? item->text() : QString();
+}
+
+void TForm1::FormShow()
+{
+    const QDate today = Clock::today();
+    const int m = today.month();
+    const int d = today.day();
+
+    setWindowTitle(QStringLiteral("Биоритмы на ") + QString::number(m_state.chosenYear) + QStringLiteral(" год"));
+
+    // The current month's last row first, so the whole month ends up in view.
+    Grid->setCurrentCell(4 * (m - 1) + 3, d);
+    Grid->ensureRowVisible(4 * (m - 1) + 3, d);
+
+    StatusBar1->setPanelText(0, m_state.daysLivedLine);
+
+    for (int c = 0; c < Columns; ++c)
+        for (int r = 0; r < Rows; ++r)
+            Grid->item(r, c)->setText(m_state.yearTable[r][c]);
+
+    Grid->viewport()->update();
+
+    Grid->setCurrentCell(4 * (m - 1), d);
+    Grid->ensureRowVisible(4 * (m - 1), d);
+}
+
+QColor TForm1::DayNumberColour(int criticalCount)
+{
+    if (criticalCount >= 2)
+        return Red;
+    if (criticalCount == 1)
+        return Maroon;
+    return QColor(Qt::black);
+}
+
+std::optional<QColor> TForm1::MarkColour(const QString &text)
+{
+    if (text == QLatin1String("K"))
+        return Red;
+    if (text == QLatin1String("0"))
+        return Maroon;
+    if (text == QLatin1String("+") || text == QLatin1String("-"))
+        return QColor(Qt::black);
+    return std::nullopt;
+}
+
+void TForm1::GridDrawCell(QPainter &p, int column, int row, const QRect &rect, bool current, bool gridFocused)
+{
+    // What the grid prepares before the handler.
+    QFont font = Grid->font();
+    QColor background = column == 0 ? LabelColumnColour : QColor(Qt::white);
+    QColor textColour = Grid->palette().color(QPalette::WindowText);
+    if (current && !gridFocused && column != 0) {
+        background = Grid->palette().color(QPalette::Highlight);
+        textColour = Grid->palette().color(QPalette::HighlightedText);
+    }
+
+    auto textAt = [&](int offset, const QString &text, const QColor &colour) {
+        p.setFont(font);
+        p.setPen(colour);
+        const QFontMetrics fm(font);
+        p.drawText(QPoint(rect.left() + offset, rect.top() + fm.ascent()), text);
+    };
+
+    const QString text = cellText(row, column);
+    if (row % 4 == 0) {
+        if (column == 0) {
+            p.fillRect(rect, QApplication::palette("QMenu").color(QPalette::Window));
+            font.setBold(true);
+            textAt(2, text, Grid->palette().color(QPalette::WindowText));
+            const bool folded = Grid->rowHeight(row + 1) == 0;
+            const QPixmap arrow = Pictures::calendarArrow(folded);
+            if (!arrow.isNull())
+                p.drawPixmap(rect.left() + ArrowLeft, rect.top(), arrow);
+        } else {
+            p.fillRect(rect, QApplication::palette().color(QPalette::ToolTipBase));
+            int critical = 0;
+            for (int i = 1; i <= 3; ++i)
+                if (cellText(row + i, column) == QLatin1String("K"))
+                    ++critical;
+            textAt(2, text, DayNumberColour(critical));
+        }
+        return;
+    }
+    if (Grid->rowHeight(row) == 0)
+        return;
+    p.fillRect(rect, background);
+    textAt(4, text, MarkColour(text).value_or(textColour));
+}
+
+bool TForm1::monthFolded(int month) const { return Grid->rowHeight(4 * month + 1) == 0; }
+
+void TForm1::GridMouseDown(Qt::MouseButton, const QPoint &viewportPos)
+{
+    const QModelIndex at = Grid->indexAt(viewportPos);
+    if (!at.isValid() || at.column() != 0 || at.row() % 4 != 0)
+        return;
+    const int row = at.row();
+    const bool unfold = Grid->rowHeight(row + 1) == 0;
+    for (int i = 1; i <= 3; ++i)
+        Grid->setRowHidden(row + i, !unfold);
+    Grid->viewport()->update();
+}
+
+void TForm1::GridKeyPress(QChar key)
+{
+    if (key.unicode() == 27)
+        done(2);
+}
+
+void TForm1::Button1MouseDown(Qt::MouseButton, const QPoint &buttonPos)
+{
+    Grid->setFocus(Qt::OtherFocusReason);
+    // Outer window position plus the button's place in the client area.
+    const QPoint at = frameGeometry().topLeft() + Button1->pos() + buttonPos;
+    PopupMenu1->popup(at);
+}
+
+void TForm1::btnExitClick() { done(1); }
+
+void TForm1::reject() { done(2); }
+
+void TForm1::showEvent(QShowEvent *event)
+{
+    if (!event->spontaneous()) {
+        if (QScreen *screen = QGuiApplication::primaryScreen()) {
+            QRect frame = frameGeometry();
+            frame.moveCenter(screen->availableGeometry().center());
+            move(frame.topLeft());
+        }
+        FormShow();
+        Grid->setFocus(Qt::OtherFocusReason);
+    }
+    QDialog::showEvent(event);
+}
+
+bool TForm1::eventFilter(QObject *watched, QEvent *event)
+{
+    if (watched == Button1
+        && (event->type() == QEvent::MouseButtonPress || event->type() == QEvent::MouseButtonDblClick)) {
+        const auto *mouse = static_cast<QMouseEvent *>(event);
+        Button1MouseDown(mouse->button(), mouse->position().toPoint());
+        return true;
+    }
+    if (watched == PopupMenu1 && IsNonLeftRelease(event))
+        return true;
+    return QDialog::eventFilter(watched, event);
+}

@@ -1,0 +1,108 @@
+#pragma once
+// The year calendar window: one person's year as a grid, four rows a month
+// (day numbers, then the three cycles), each mark in its colour; months fold
+// away with a click on their name; the days-lived line in the status bar and
+// a small legend behind "Справка".
+#include <QColor>
+#include <QDialog>
+#include <QStatusBar>
+#include <QStringList>
+#include <QTableWidget>
+
+#include <optional>
+
+struct SharedState;
+class QAction;
+class QMenu;
+class QPushButton;
+class TForm1;
+
+// The text grid: no editing, no range selection, the label column never
+// becomes the current cell, every cell painted by TForm1::GridDrawCell.
+class TCalendarGrid : public QTableWidget {
+    Q_OBJECT
+public:
+    TCalendarGrid(TForm1 *form, QWidget *parent);
+    // Brings `row` (if shown) into view with as little scrolling as possible.
+    void ensureRowVisible(int row, int column);
+
+protected:
+    QModelIndex moveCursor(CursorAction cursorAction, Qt::KeyboardModifiers modifiers) override;
+    void mousePressEvent(QMouseEvent *event) override;
+    void mouseDoubleClickEvent(QMouseEvent *event) override;
+    void mouseMoveEvent(QMouseEvent *event) override;
+    void keyPressEvent(QKeyEvent *event) override;
+
+private:
+    TForm1 *m_form;
+};
+
+// A status bar of fixed panels; the last one reaches to the right edge.
+class TPanelStatusBar : public QStatusBar {
+    Q_OBJECT
+public:
+    TPanelStatusBar(const QList<int> &widths, QWidget *parent);
+    void setPanelText(int panel, const QString &text);
+    QString panelText(int panel) const { return m_texts.value(panel); }
+    // Left and right edge of a panel in the bar's coordinates.
+    QRect panelRect(int panel) const;
+
+protected:
+    void paintEvent(QPaintEvent *event) override;
+
+private:
+    QList<int> m_widths;
+    QStringList m_texts;
+};
+
+class TForm1 : public QDialog {
+    Q_OBJECT
+public:
+    explicit TForm1(SharedState &state, QWidget *parent = nullptr);
+
+    TCalendarGrid *Grid = nullptr;
+    TPanelStatusBar *StatusBar1 = nullptr;
+    QPushButton *Button1 = nullptr; // "Справка"
+    QPushButton *btnExit = nullptr; // "Закрыть"
+    QMenu *PopupMenu1 = nullptr;    // the legend
+    QAction *N3 = nullptr;
+    QAction *N1 = nullptr;
+    QAction *N4 = nullptr;
+    QAction *N2 = nullptr;
+
+    // Fills the window from the last year calendar build; runs before every showing.
+    void FormShow();
+
+    // Paints one cell. `rect` is the cell without its grid lines; `current`
+    // is the grid's current cell, `gridFocused` whether the grid has the focus.
+    void GridDrawCell(QPainter &painter, int column, int row, const QRect &rect, bool current, bool gridFocused);
+    void GridMouseDown(Qt::MouseButton button, const QPoint &viewportPos);
+    void GridKeyPress(QChar key);
+    void Button1MouseDown(Qt::MouseButton button, const QPoint &buttonPos);
+    void btnExitClick();
+
+    // Whether month (0..11) shows only its day-number row.
+    bool monthFolded(int month) const;
+
+    // Colours of the cells.
+    static QColor DayNumberColour(int criticalCount);
+    // The colour of a mark; nothing for other texts (labels, blanks).
+    static std::optional<QColor> MarkColour(const QString &text);
+
+    static constexpr int LabelColumnWidth = 75;
+    static constexpr int DayColumnWidth = 15;
+    static constexpr int RowHeight = 15;
+
+    // Closing by the close box or Esc answers 2.
+    void reject() override;
+
+protected:
+    void showEvent(QShowEvent *event) override;
+    bool eventFilter(QObject *watched, QEvent *event) override;
+
+private:
+    void FormCreate();
+    QString cellText(int row, int column) const;
+
+    SharedState &m_state;
+};

@@ -1,0 +1,15 @@
+#include "model/clock.h"
+#include "shell/tinitform.h"
+#include "views/tform1.h"
+
+// "На экран": the person's current year in the calendar window. The tray menu
+// stays closed while the window is open.
+void TInitForm::ShowKelvora(int tag)
+{
+    m_runner.run(true, [this, tag] {
+        m_state.chosenYear = Clock::today().year();
+        CreateKelvora(tag);
+        // FormShow fills the window from the build above.
+        Form1->exec();
+    });
+}

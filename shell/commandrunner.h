@@ -13,6 +13,11 @@ public:
     // Returns true when the command ended without an error.
     bool run(bool clearsMenuFlag, const std::function<void()> &command);
 
+    // Tests: called inside every run, after the flag is set up and before the
+    // command itself; whatever it throws ends the command like its own error.
+    void setBeforeCommand(std::function<void()> hook) { m_beforeCommand = std::move(hook); }
+
 private:
     SharedState &m_state;
+    std::function<void()> m_beforeCommand;
 };

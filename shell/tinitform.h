@@ -3,11 +3,17 @@
 // and every other window; the menu commands are its methods.
 #include "model/sharedstate.h"
 #include "shell/commandrunner.h"
+#include <QDateTime>
+#include <QList>
+#include <QPointer>
+#include <QSystemTrayIcon>
 #include <QWidget>
+#include <functional>
+#include <memory>
 
 class QMenu;
 class QAction;
-class QSystemTrayIcon;
+class QLockFile;
 class QTimer;
 class TForm1;
 class TForm2;
@@ -19,15 +25,29 @@ class TForm6;
 class TForm8;
 class TForm10;
 
+// What the program takes from its surroundings at start; tests point both elsewhere.
+struct ShellOptions {
+    // The single-instance lock; empty: the per-user default (SingleInstanceLockPath).
+    QString lockPath;
+    // Whether a notification area is there to hold the icon; empty: ask the platform.
+    std::function<bool()> trayAvailable;
+};
+
 class TInitForm : public QWidget {
     Q_OBJECT
 public:
     // FormCreate: single-instance test, tray icon, first RefreshItems.
     explicit TInitForm(const QString &settingsPath, QWidget *parent = nullptr);
+    TInitForm(const QString &settingsPath, const ShellOptions &options, QWidget *parent = nullptr);
     ~TInitForm() override; // FormDestroy
 
     SharedState &state() { return m_state; }
     CommandRunner &runner() { return m_runner; }
+
+    // Another copy held the lock: nothing was set up, the program leaves at once.
+    bool secondCopy() const { return m_secondCopy; }
+    // The program is on its way out (exit confirmed or session end).
+    bool ending() const { return m_ending; }
 
     // Windows created after the host, in start-up order; owned by the host.
     TForm1 *Form1 = nullptr;
@@ -39,8 +59,25 @@ public:
     TForm6 *Form6 = nullptr;
     TForm8 *Form8 = nullptr;
     TForm10 *Form10 = nullptr;
+    // Takes a window created at start-up into the host's keeping; the host
+    // deletes it when the program ends.
+    template <class W>
+    W *adopt(W *window)
+    {
+        m_windows.append(window);
+        return window;
+    }
 
     QMenu *PopupMenu1 = nullptr;
+    QTimer *Timer1 = nullptr;
+    // Fixed items whose commands disable them while their window is open.
+    QAction *About = nullptr;
+    QAction *N6 = nullptr;
+
+    // The tray icon and the ImageList2 picture it shows (2 or 9).
+    QSystemTrayIcon *trayIcon() const { return m_tray; }
+    int trayPicture() const { return m_trayPicture; }
+    bool trayIconShown() const { return m_trayShown; }
 
     // Builds the year calendar model for person `index` and the chosen year.
     void CreateKelvora(int index);
@@ -63,8 +100,57 @@ public:
     void FileExitItem1Click();
 
     void Timer1Timer();
+    // The tray callback: left or right button over the icon.
+    void TrayActivated(QSystemTrayIcon::ActivationReason reason);
+    // The desktop session ends: leave without asking.
+    void EndOfSession();
 
 private:
+    // What tells one state of the settings file from another without reading it.
+    struct FileIdentity {
+        bool exists = false;
+        qint64 size = -1;
+        QDateTime modified;
+        bool operator==(const FileIdentity &) const = default;
+    };
+    static FileIdentity IdentityOf(const QString &path);
+
+    void BuildFixedItems();
+    QAction *AddFixedAction(QMenu *menu, const char *name, const QString &picture, const QString &caption);
+    void RemovePersonItems();
+    void AddPersonItem(int index, bool birthday);
+    void AddTrayIcon(int picture);
+    void RemoveTrayIcon();
+    void HideHostWindow();
+    bool TrayAvailable() const;
+    // Shows the confirmation dialog with `text`; 1 "Да", 2 "Нет".
+    int Confirm(const QString &text);
+    // Closes the host window and ends the program.
+    void EndProgram();
+
     SharedState m_state;
     CommandRunner m_runner{m_state};
+
+    std::unique_ptr<QLockFile> m_lock;
+    bool m_secondCopy = false;
+    bool m_ending = false;
+    bool m_hidePending = false;
+
+    QSystemTrayIcon *m_tray = nullptr;
+    int m_trayPicture = -1;
+    bool m_trayShown = false;
+    bool m_trayAnnounced = false;
+    int m_trayMissingTicks = 0;
+    bool m_announceMissingTray = true;
+    std::function<bool()> m_trayAvailable;
+
+    bool m_refreshing = false;
+    bool m_refreshAgain = false;
+    // The last failed load, so that one bad file is reported once.
+    bool m_loadFailed = false;
+    FileIdentity m_failedIdentity;
+    QString m_reportedError;
+    FileIdentity m_reportedIdentity;
+
+    QList<QPointer<QWidget>> m_windows;
 };

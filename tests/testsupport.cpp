@@ -1,1 +1,87 @@
 // Helpers shared by the test executables.
+#include "testsupport.h"
+
+#include "model/clock.h"
+#include "store/cp1251.h"
+
+#include <QApplication>
+#include <QDir>
+#include <QFile>
+#include <QLocale>
+#include <QStandardPaths>
+#include <QTimer>
+#include <QWidget>
+
+namespace TestSupport {
+
+void SetUpLocaleAndClock(const QDateTime &now)
+{
+    QLocale::setDefault(QLocale(QLocale::Russian, QLocale::Russia));
+    QStandardPaths::setTestModeEnabled(true);
+    Clock::setFixed(now);
+}
+
+void WriteSettingsFile(const QString &path, const QStringList &lines)
+{
+    QByteArray bytes;
+    for (const QString &line : lines) {
+        const auto encoded = EncodeCp1251(line);
+        Q_ASSERT(encoded);
+        bytes += *encoded + "\r\n";
+    }
+    QFile file(path);
+    if (!file.open(QIODevice::WriteOnly | QIODevice::Truncate))
+        qFatal("cannot write %s", qPrintable(path));
+    file.write(bytes);
+}
+
+QByteArray ReadBytes(const QString &path)
+{
+    QFile file(path);
+    return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray();
+}
+
+QStringList ReadSettingsLines(const QString &path)
+{
+    QByteArray bytes = ReadBytes(path);
+    if (bytes.isEmpty())
+        return {};
+    if (bytes.endsWith("\r\n"))
+        bytes.chop(2);
+    QStringList lines;
+    for (const QByteArray &line : bytes.split('\n'))
+        lines << DecodeCp1251(line.endsWith('\r') ? line.chopped(1) : line);
+    return lines;
+}
+
+ShellOptions HostOptions(const QString &folder, std::function<bool()> trayAvailable)
+{
+    ShellOptions options;
+    options.lockPath = QDir(folder).filePath(QStringLiteral("kelvora-test.lock"));
+    options.trayAvailable = std::move(trayAvailable);
+    return options;
+}
+
+void AnswerModal(const QString &objectName, std::function<void(QWidget *)> answer)
+{
+    auto *poll = new QTimer(qApp);
+    poll->setInterval(10);
+    QObject::connect(poll, &QTimer::timeout, poll, [poll, objectName, answer] {
+        QWidget *modal = QApplication::activeModalWidget();
+        if (!modal || modal->objectName() != objectName || !modal->isVisible())
+            return;
+        poll->stop();
+        poll->deleteLater();
+        answer(modal);
+    });
+    poll->start();
+}
+
+bool SameIcon(const QIcon &a, const QIcon &b)
+{
+    if (a.isNull() || b.isNull())
+        return a.isNull() == b.isNull();
+    return a.pixmap(16, 16).toImage() == b.pixmap(16, 16).toImage();
+}
+
+}

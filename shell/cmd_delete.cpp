@@ -1,0 +1,30 @@
+#include "shell/tinitform.h"
+
+#include "store/settingsfile.h"
+
+void TInitForm::DeleteItem(int tag)
+{
+    m_runner.run(false, [this, tag] {
+        m_state.editedPersonIndex = tag;
+        if (tag < 0 || tag >= m_state.people.count())
+            return;
+        const TPeopleArray person = m_state.people.at(tag);
+        if (Confirm(person.name + QStringLiteral(" нас покидает?")) != 1)
+            return;
+        // The menu may have been rebuilt from a changed file while the
+        // question was open: never delete someone else in that case.
+        const int index = tag;
+        if (index >= m_state.people.count() || !(m_state.people.at(index) == person))
+            return;
+        m_state.people.remove(index);
+        try {
+            SaveSettingsFile(m_state.settingsPath, m_state.people, m_state.periods);
+        } catch (...) {
+            // The file still holds the person: show the list as it is there,
+            // so that every item's index matches the list again.
+            RefreshItems();
+            throw;
+        }
+        RefreshItems();
+    });
+}

@@ -1,0 +1,9 @@
+#include "shell/tinitform.h"
+
+void TInitForm::FileExitItem1Click()
+{
+    m_runner.run(true, [this] {
+        if (Confirm(QStringLiteral("Завершить работу программы?")) == 1)
+            EndProgram();
+    });
+}

@@ -1,0 +1,20 @@
+#include "shell/startup.h"
+
+#include "outputs/tform3.h"
+#include "outputs/tform4.h"
+#include "outputs/tform5.h"
+#include "shell/tform8.h"
+#include "shell/tinitform.h"
+#include "views/tform1.h"
+
+// The order is fixed: TForm1, TForm2, TAboutBox, TForm3, TForm4, TForm5,
+// TForm6, TForm8, TForm10. Each window is created here, once, hidden, and
+// handed to the host with adopt().
+void CreateWindows(TInitForm &host)
+{
+    host.Form1 = host.adopt(new TForm1(host.state()));
+    host.Form3 = host.adopt(new TForm3);
+    host.Form4 = host.adopt(new TForm4);
+    host.Form5 = host.adopt(new TForm5);
+    host.Form8 = host.adopt(new TForm8);
+}

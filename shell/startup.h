@@ -1,0 +1,6 @@
+#pragma once
+// Creates the program's windows once, hidden, after the host and in a fixed
+// order; the host keeps them until the program ends.
+class TInitForm;
+
+void CreateWindows(TInitForm &host);

@@ -1,0 +1,24 @@
+#pragma once
+// The confirmation dialog: one line of text the caller sets, "Да" answers 1,
+// "Нет" answers 2. No default or cancel key.
+#include <QDialog>
+
+class QLabel;
+class QPushButton;
+
+class TForm8 : public QDialog {
+    Q_OBJECT
+public:
+    explicit TForm8(QWidget *parent = nullptr);
+
+    QLabel *Label1 = nullptr;
+    QPushButton *Button1 = nullptr; // "Да"
+    QPushButton *Button2 = nullptr; // "Нет"
+
+    // Closing the window by other means answers "Нет".
+    void reject() override;
+
+protected:
+    void keyPressEvent(QKeyEvent *event) override;
+    void showEvent(QShowEvent *event) override;
+};

@@ -1,0 +1,438 @@
+#include "shell/tinitform.h"
+
+#include "model/clock.h"
+#include "model/errors.h"
+#include "model/yearmodel.h"
+#include "resources/pictures.h"
+#include "shell/apptitle.h"
+#include "shell/birthday.h"
+#include "shell/dialogs.h"
+#include "shell/singleinstance.h"
+#include "shell/tform8.h"
+#include "store/settingsfile.h"
+
+#include <QAction>
+#include <QCoreApplication>
+#include <QCursor>
+#include <QFileInfo>
+#include <QGuiApplication>
+#include <QLabel>
+#include <QLockFile>
+#include <QMenu>
+#include <QScopedValueRollback>
+#include <QTimer>
+#ifndef QT_NO_SESSIONMANAGER
+#include <QSessionManager>
+#endif
+
+#include <exception>
+
+namespace {
+// Coarse on purpose: a change of day and a late notification area need
+// no more than a second.
+constexpr int TimerInterval = 1000;
+// At login the panel may start after us; give it this many ticks before
+// telling the user there is nowhere to put the icon.
+constexpr int TrayGraceTicks = 10;
+
+struct PersonCommand {
+    const char *prefix;
+    const char *caption; // nullptr: a separator
+    int picture;         // ImageList2
+    void (TInitForm::*handler)(int);
+};
+
+const PersonCommand PersonCommands[] = {
+    {"ShowKelvora", "На экран", 6, &TInitForm::ShowKelvora},
+    {"PrintKelvora", "На принтер", 4, &TInitForm::PrintKelvora},
+    {"ToExcelKelvora", "MS Excel", 5, &TInitForm::ToExcelKelvora},
+    {"ToFileKelvora", "В файл...", 7, &TInitForm::SaveKelvora},
+    {"bSeparator", nullptr, -1, nullptr},
+    {"LifeChart", "Био-партнёр", 8, &TInitForm::GetBioMath},
+    {"aSeparator", nullptr, -1, nullptr},
+    {"EditItem", "Изменить...", 3, &TInitForm::EditItem},
+    {"DeleteItem", "Удалить", 0, &TInitForm::DeleteItem},
+};
+
+// A separator never stands first or last, and a run of them shows as one.
+void TidySeparators(QMenu *menu)
+{
+    QAction *pending = nullptr;
+    bool itemSeen = false;
+    for (QAction *action : menu->actions()) {
+        if (action->isSeparator()) {
+            action->setVisible(false);
+            if (itemSeen && !pending)
+                pending = action;
+            continue;
+        }
+        if (!action->isVisible())
+            continue;
+        if (pending) {
+            pending->setVisible(true);
+            pending = nullptr;
+        }
+        itemSeen = true;
+    }
+}
+
+void TidyOnShow(QMenu *menu)
+{
+    QObject::connect(menu, &QMenu::aboutToShow, menu, [menu] { TidySeparators(menu); });
+}
+
+// Menu captions take '&' as a mnemonic mark; names are shown as typed.
+QString Caption(const QString &text)
+{
+    QString escaped = text;
+    escaped.replace(QLatin1Char('&'), QLatin1String("&&"));
+    return escaped;
+}
+
+void SetTag(QAction *action, int tag)
+{
+    action->setData(tag);
+    action->setProperty("tag", tag);
+}
+
+// Platforms without a desktop: nobody to tell that the icon has no place.
+bool HeadlessPlatform()
+{
+    const QString platform = QGuiApplication::platformName();
+    return platform == QLatin1String("offscreen") || platform == QLatin1String("minimal");
+}
+}
+
+TInitForm::TInitForm(const QString &settingsPath, QWidget *parent)
+    : TInitForm(settingsPath, ShellOptions{}, parent)
+{
+}
+
+TInitForm::TInitForm(const QString &settingsPath, const ShellOptions &options, QWidget *parent)
+    : QWidget(parent, Qt::Tool | Qt::FramelessWindowHint | Qt::WindowStaysOnTopHint),
+      m_trayAvailable(options.trayAvailable)
+{
+    setObjectName(QStringLiteral("InitForm"));
+    setWindowTitle(AppTitle());
+    resize(169, 52);
+    m_state.settingsPath = settingsPath;
+    m_announceMissingTray = bool(options.trayAvailable) || !HeadlessPlatform();
+
+    // A second copy sets nothing up: no icon, no file read, no message; it
+    // leaves before it handles any input.
+    m_lock = TakeSingleInstanceLock(options.lockPath.isEmpty() ? SingleInstanceLockPath() : options.lockPath,
+                                    &m_secondCopy);
+    if (m_secondCopy) {
+        m_ending = true;
+        QTimer::singleShot(0, qApp, &QCoreApplication::quit);
+        return;
+    }
+
+    m_state.menuEnabled = true;
+    m_hidePending = true;
+
+    BuildFixedItems();
+    m_tray = new QSystemTrayIcon(this);
+    m_tray->setObjectName(QStringLiteral("TrayIcon"));
+    m_tray->setToolTip(AppTitle());
+    // The menu is opened from here, never attached to the icon, so that the
+    // menu flag can keep it closed.
+    connect(m_tray, &QSystemTrayIcon::activated, this, &TInitForm::TrayActivated);
+    AddTrayIcon(Pictures::TrayOrdinaryPicture);
+
+    m_state.personItemCount = 0;
+    RefreshItems();
+    m_state.rememberedDay = Clock::today();
+
+    Timer1 = new QTimer(this);
+    Timer1->setObjectName(QStringLiteral("Timer1"));
+    Timer1->setTimerType(Qt::CoarseTimer);
+    Timer1->setInterval(TimerInterval);
+    connect(Timer1, &QTimer::timeout, this, &TInitForm::Timer1Timer);
+    Timer1->start();
+
+    if (qGuiApp) {
+#ifndef QT_NO_SESSIONMANAGER
+        connect(qGuiApp, &QGuiApplication::commitDataRequest, this, [this](QSessionManager &) { EndOfSession(); },
+                Qt::DirectConnection);
+#endif
+        connect(qGuiApp, &QCoreApplication::aboutToQuit, this, [this] { RemoveTrayIcon(); });
+    }
+}
+
+TInitForm::~TInitForm()
+{
+    RemoveTrayIcon();
+    // Windows go in the reverse order of their creation.
+    for (auto it = m_windows.rbegin(); it != m_windows.rend(); ++it)
+        delete it->data();
+    m_windows.clear();
+}
+
+QAction *TInitForm::AddFixedAction(QMenu *menu, const char *name, const QString &picture, const QString &caption)
+{
+    QAction *action = menu->addAction(Pictures::fixedItem(picture), caption);
+    action->setObjectName(QLatin1String(name));
+    return action;
+}
+
+void TInitForm::BuildFixedItems()
+{
+    PopupMenu1 = new QMenu(this);
+    PopupMenu1->setObjectName(QStringLiteral("PopupMenu1"));
+    PopupMenu1->menuAction()->setObjectName(QStringLiteral("PopupMenu1"));
+    TidyOnShow(PopupMenu1);
+
+    PopupMenu1->addSeparator()->setObjectName(QStringLiteral("N1"));
+    QAction *add = AddFixedAction(PopupMenu1, "new", QStringLiteral("heart"), QStringLiteral("Добавить..."));
+    PopupMenu1->addSeparator()->setObjectName(QStringLiteral("N3"));
+
+    QMenu *param = new QMenu(QStringLiteral("Параметры..."), PopupMenu1);
+    param->setObjectName(QStringLiteral("Param"));
+    param->menuAction()->setObjectName(QStringLiteral("Param"));
+    param->setIcon(Pictures::fixedItem(QStringLiteral("wrench")));
+    TidyOnShow(param);
+    PopupMenu1->addMenu(param);
+    QAction *mail = AddFixedAction(param, "N4", QStringLiteral("envelope"), QStringLiteral("Письмо автору"));
+    QAction *home = AddFixedAction(param, "N5", QStringLiteral("house"), QStringLiteral("Страничка автора"));
+    About = AddFixedAction(param, "About", QStringLiteral("bubble"), QStringLiteral("О программе..."));
+    param->addSeparator()->setObjectName(QStringLiteral("N2"));
+    N6 = AddFixedAction(param, "N6", QStringLiteral("gear"), QStringLiteral("Настройки"));
+
+    QAction *exit = AddFixedAction(PopupMenu1, "FileExitItem1", QStringLiteral("exit"), QStringLiteral("Выход!"));
+
+    // Commands run after the menu has finished with the click, from the event
+    // loop: a command may rebuild the very menu that started it.
+    const auto bind = [this](QAction *action, void (TInitForm::*handler)()) {
+        connect(action, &QAction::triggered, this, [this, handler] { (this->*handler)(); }, Qt::QueuedConnection);
+    };
+    bind(add, &TInitForm::newClick);
+    bind(mail, &TInitForm::N4Click);
+    bind(home, &TInitForm::N5Click);
+    bind(About, &TInitForm::AboutClick);
+    bind(N6, &TInitForm::ParametresClick);
+    bind(exit, &TInitForm::FileExitItem1Click);
+}
+
+void TInitForm::AddPersonItem(int index, bool birthday)
+{
+    const TPeopleArray &person = m_state.people.at(index);
+    const QString number = QString::number(index);
+
+    QMenu *sub = new QMenu(Caption(person.name), PopupMenu1);
+    sub->setObjectName(QStringLiteral("NewItem") + number);
+    QAction *item = sub->menuAction();
+    item->setObjectName(QStringLiteral("NewItem") + number);
+    SetTag(item, index);
+    // A picture index the editor cannot give (a hand-edited file) shows none.
+    const int picture = birthday ? Pictures::BirthdayPicture : (person.picture < 32 ? int(person.picture) : -1);
+    item->setIcon(Pictures::imageList1(picture));
+    TidyOnShow(sub);
+
+    for (const PersonCommand &command : PersonCommands) {
+        QAction *action;
+        if (!command.caption) {
+            action = sub->addSeparator();
+        } else {
+            action = sub->addAction(Pictures::imageList2(command.picture), QString::fromUtf8(command.caption));
+            const auto handler = command.handler;
+            connect(action, &QAction::triggered, this, [this, handler, index] { (this->*handler)(index); },
+                    Qt::QueuedConnection);
+        }
+        action->setObjectName(QLatin1String(command.prefix) + number);
+        SetTag(action, index);
+    }
+
+    // Each new person goes on top, so the list shows from the highest index down.
+    const QList<QAction *> actions = PopupMenu1->actions();
+    PopupMenu1->insertMenu(actions.isEmpty() ? nullptr : actions.first(), sub);
+}
+
+void TInitForm::RemovePersonItems()
+{
+    const QList<QAction *> actions = PopupMenu1->actions();
+    const int count = qMin(m_state.personItemCount, int(actions.size()));
+    for (int i = 0; i < count; ++i) {
+        QAction *item = actions.at(i);
+        PopupMenu1->removeAction(item);
+        // The submenu owns its item and its commands.
+        delete item->menu();
+    }
+    m_state.personItemCount = 0;
+}
+
+TInitForm::FileIdentity TInitForm::IdentityOf(const QString &path)
+{
+    const QFileInfo info(path);
+    FileIdentity identity;
+    identity.exists = info.exists();
+    if (identity.exists) {
+        identity.size = info.size();
+        identity.modified = info.lastModified();
+    }
+    return identity;
+}
+
+void TInitForm::RefreshItems()
+{
+    if (!PopupMenu1)
+        return;
+    // Asked again while a rebuild waits on its error box: run once more after it.
+    if (m_refreshing) {
+        m_refreshAgain = true;
+        return;
+    }
+    QScopedValueRollback<bool> busy(m_refreshing, true);
+    do {
+        m_refreshAgain = false;
+
+        // The store leaves the list and the periods as they were when a load
+        // fails, so the menu goes on with the last good list.
+        const FileIdentity identity = IdentityOf(m_state.settingsPath);
+        QString failure;
+        try {
+            LoadSettingsFile(m_state.settingsPath, m_state.people, m_state.periods);
+        } catch (const KelvoraError &e) {
+            failure = e.message();
+        } catch (const std::exception &e) {
+            failure = QString::fromLocal8Bit(e.what());
+        }
+        QString report;
+        if (failure.isEmpty()) {
+            m_loadFailed = false;
+            m_reportedError.clear();
+            m_reportedIdentity = FileIdentity{};
+        } else {
+            m_loadFailed = true;
+            m_failedIdentity = identity;
+            // One bad file is reported once, however often it is read again.
+            if (failure != m_reportedError || identity != m_reportedIdentity) {
+                m_reportedError = failure;
+                m_reportedIdentity = identity;
+                report = failure;
+            }
+        }
+
+        // Items are about to be deleted; an open menu would hold on to them.
+        if (PopupMenu1->isVisible())
+            PopupMenu1->hide();
+        RemovePersonItems();
+
+        const QDate today = Clock::today();
+        const int count = m_state.people.count();
+        QList<bool> birthday(count);
+        bool anyBirthday = false;
+        for (int n = 0; n < count; ++n) {
+            birthday[n] = IsBirthday(m_state.people.at(n), today);
+            anyBirthday = anyBirthday || birthday[n];
+        }
+        // With nobody left there is no birthday either.
+        AddTrayIcon(anyBirthday ? Pictures::TrayBirthdayPicture : Pictures::TrayOrdinaryPicture);
+        for (int n = 0; n < count; ++n) {
+            AddPersonItem(n, birthday[n]);
+            ++m_state.personItemCount;
+        }
+
+        if (!report.isEmpty())
+            Dialogs::ShowError(report);
+    } while (m_refreshAgain);
+}
+
+void TInitForm::AddTrayIcon(int picture)
+{
+    if (!m_tray || m_ending)
+        return;
+    if (picture != m_trayPicture) {
+        m_trayPicture = picture;
+        // Changed in place: the icon keeps its place in the notification area.
+        m_tray->setIcon(Pictures::imageList2(picture));
+    }
+    if (!m_trayShown && TrayAvailable()) {
+        m_tray->show();
+        m_trayShown = true;
+    }
+}
+
+void TInitForm::RemoveTrayIcon()
+{
+    if (m_tray)
+        m_tray->hide();
+    m_trayShown = false;
+}
+
+bool TInitForm::TrayAvailable() const
+{
+    return m_trayAvailable ? m_trayAvailable() : QSystemTrayIcon::isSystemTrayAvailable();
+}
+
+void TInitForm::HideHostWindow()
+{
+    hide();
+    m_hidePending = false;
+}
+
+void TInitForm::Timer1Timer()
+{
+    if (m_secondCopy || m_ending)
+        return;
+    if (m_hidePending)
+        HideHostWindow();
+
+    if (!m_trayShown) {
+        if (TrayAvailable()) {
+            m_tray->show();
+            m_trayShown = true;
+        } else if (m_announceMissingTray && !m_trayAnnounced && ++m_trayMissingTicks >= TrayGraceTicks) {
+            m_trayAnnounced = true;
+            Dialogs::ShowMessage(QStringLiteral("Область уведомлений не найдена. Значок программы появится, "
+                                                "как только она станет доступна."));
+        }
+    }
+
+    if (m_refreshing)
+        return;
+    const QDate today = Clock::today();
+    if (today != m_state.rememberedDay) {
+        m_state.rememberedDay = today;
+        RefreshItems();
+    } else if (m_loadFailed && IdentityOf(m_state.settingsPath) != m_failedIdentity) {
+        // The bad file was changed: try it again now rather than tomorrow.
+        RefreshItems();
+    }
+}
+
+void TInitForm::TrayActivated(QSystemTrayIcon::ActivationReason reason)
+{
+    if (!m_state.menuEnabled || m_ending || !PopupMenu1)
+        return;
+    if (reason != QSystemTrayIcon::Trigger && reason != QSystemTrayIcon::Context)
+        return;
+    PopupMenu1->popup(QCursor::pos());
+}
+
+void TInitForm::EndOfSession()
+{
+    if (m_ending)
+        return;
+    EndProgram();
+}
+
+void TInitForm::EndProgram()
+{
+    m_ending = true;
+    if (PopupMenu1)
+        PopupMenu1->hide();
+    RemoveTrayIcon();
+    close();
+    QCoreApplication::quit();
+}
+
+int TInitForm::Confirm(const QString &text)
+{
+    if (!Form8)
+        Form8 = adopt(new TForm8);
+    Form8->Label1->setText(text);
+    return Form8->exec();
+}
+
+void TInitForm::CreateKelvora(int index) { BuildYearCalendar(m_state, index); }

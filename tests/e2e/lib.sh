@@ -1,0 +1,261 @@
+# Shared by every tests/e2e/e2e_*.sh: the real program in a private X display
+# with a tray host, driven by xdotool, watched with xwininfo and screenshots.
+#
+#   source "$(dirname "$0")/lib.sh" "$1"      # $1: the built kelvora
+#   e2e_write_ini "H23,6884368" ... ; e2e_start ; e2e_wait_tray_icon
+#   e2e_open_menu 1 ; e2e_keys Down Right Up Return ; e2e_wait_window 249x65
+#   e2e_click_at "$E2E_WIN_X" "$E2E_WIN_Y" 77 44 ; e2e_shot 03-deleted
+#
+# Everything lives in a temporary folder and is removed on exit, whatever
+# happens; screenshots go to $KELVORA_E2E_OUT/<test name>/.
+
+set -euo pipefail
+
+E2E_NAME=$(basename "${BASH_SOURCE[1]:-$0}" .sh)
+E2E_BIN=${1:?"usage: $0 <path to kelvora>"}
+[ -x "$E2E_BIN" ] || { echo "no executable at $E2E_BIN" >&2; exit 2; }
+for tool in Xvfb trayer xdotool xwininfo import iconv; do
+  command -v "$tool" >/dev/null || { echo "SKIP: $tool is not installed" >&2; exit 77; }
+done
+
+E2E_WORK=$(mktemp -d "${TMPDIR:-/tmp}/kelvora-e2e.XXXXXX")
+E2E_OUT=${KELVORA_E2E_OUT:-$E2E_WORK/out}/$E2E_NAME
+mkdir -p "$E2E_OUT" "$E2E_WORK/app" "$E2E_WORK/home" "$E2E_WORK/run"
+chmod 700 "$E2E_WORK/run"
+rm -f "$E2E_OUT"/*.png
+
+# The program under test: a copy beside its own settings file.
+E2E_APP=$E2E_WORK/app/kelvora
+E2E_INI=$E2E_WORK/app/Kelvora.ini
+cp "$E2E_BIN" "$E2E_APP"
+
+# Nothing of the real user is read or written: home, config and the
+# single-instance lock (in the runtime folder) are private to this run.
+export HOME=$E2E_WORK/home
+export XDG_CONFIG_HOME=$E2E_WORK/home/.config
+export XDG_DATA_HOME=$E2E_WORK/home/.local/share
+export XDG_RUNTIME_DIR=$E2E_WORK/run
+export LANG=${LANG:-ru_RU.UTF-8}
+export QT_QPA_PLATFORM=xcb
+unset WAYLAND_DISPLAY SESSION_MANAGER
+# xdg-open must not reach a real browser or mail program.
+export BROWSER=true
+
+E2E_PIDS=()
+E2E_XVFB_PID=
+E2E_KELVORA_PID=
+
+e2e_log() { echo "[$E2E_NAME] $*" >&2; }
+e2e_fail() {
+  e2e_log "FAIL: $*"
+  [ -n "${DISPLAY:-}" ] && e2e_shot "zz-failure" 2>/dev/null || true
+  exit 1
+}
+
+e2e_cleanup() {
+  local pid
+  for pid in "${E2E_PIDS[@]}"; do
+    kill "$pid" 2>/dev/null || true
+  done
+  for pid in "${E2E_PIDS[@]}"; do
+    wait "$pid" 2>/dev/null || true
+  done
+  rm -rf "$E2E_WORK"
+}
+trap e2e_cleanup EXIT
+trap 'exit 130' INT TERM
+
+# Runs a command in the background and remembers it for the clean-up.
+e2e_spawn() {
+  "$@" &
+  E2E_PIDS+=("$!")
+}
+
+# e2e_wait_for SECONDS COMMAND...: polls until the command succeeds.
+e2e_wait_for() {
+  local limit=$1
+  shift
+  local tries=$((limit * 10))
+  while ((tries-- > 0)); do
+    if "$@"; then return 0; fi
+    sleep 0.1
+  done
+  return 1
+}
+
+# e2e_write_ini LINE...: the settings file as the program keeps it,
+# Windows-1251 with CR LF after every line.
+e2e_write_ini() {
+  printf '%s\r\n' "$@" | iconv -f UTF-8 -t WINDOWS-1251 >"$E2E_INI"
+}
+
+# The settings file's lines, decoded, without their CR.
+e2e_read_ini() {
+  iconv -f WINDOWS-1251 -t UTF-8 <"$E2E_INI" | tr -d '\r'
+}
+
+# Every line of the settings file ends in CR LF.
+e2e_ini_is_crlf() {
+  local lines crlf
+  lines=$(grep -c '' "$E2E_INI" || true)
+  crlf=$(grep -c $'\r$' "$E2E_INI" || true)
+  [ "$lines" -eq "$crlf" ]
+}
+
+# A private X display (the first free number) with a tray host in a panel
+# at the top right.
+e2e_start_x() {
+  local fdfile=$E2E_WORK/display
+  : >"$fdfile"
+  e2e_spawn Xvfb -displayfd 3 -screen 0 800x600x24 -nolisten tcp 3>"$fdfile" 2>"$E2E_WORK/xvfb.log"
+  E2E_XVFB_PID=$!
+  e2e_wait_for 20 test -s "$fdfile" || e2e_fail "Xvfb did not start"
+  export DISPLAY=":$(head -n1 "$fdfile" | tr -d '[:space:]')"
+  e2e_wait_for 10 xwininfo -root >/dev/null 2>&1 || e2e_fail "display $DISPLAY does not answer"
+  e2e_spawn trayer --edge top --align right --widthtype pixel --width 120 --height 24 \
+    >"$E2E_WORK/trayer.log" 2>&1
+  e2e_wait_for 10 e2e_panel_line >/dev/null || e2e_fail "trayer did not start"
+  e2e_log "display $DISPLAY ready"
+}
+
+e2e_panel_line() { xwininfo -root -tree 2>/dev/null | grep -m1 '("panel" "trayer")'; }
+
+# Starts the program (the one under test unless another path is given).
+e2e_start_kelvora() {
+  (cd "$E2E_WORK" && exec "$E2E_APP") >>"$E2E_WORK/kelvora.log" 2>&1 &
+  E2E_KELVORA_PID=$!
+  E2E_PIDS+=("$E2E_KELVORA_PID")
+  e2e_log "kelvora started, pid $E2E_KELVORA_PID"
+}
+
+e2e_start() {
+  e2e_start_x
+  e2e_start_kelvora
+}
+
+e2e_kelvora_running() { kill -0 "$E2E_KELVORA_PID" 2>/dev/null; }
+
+# Waits until the program has ended; its exit status is in E2E_EXIT_STATUS.
+e2e_wait_kelvora_exit() {
+  local limit=${1:-10}
+  e2e_wait_for "$limit" bash -c "! kill -0 $E2E_KELVORA_PID 2>/dev/null" || return 1
+  E2E_EXIT_STATUS=0
+  wait "$E2E_KELVORA_PID" || E2E_EXIT_STATUS=$?
+  return 0
+}
+
+# The program's icon docked in trayer's panel: prints "X Y W H" (absolute).
+e2e_tray_icon_geometry() {
+  xwininfo -root -tree 2>/dev/null | awk '
+    /\("panel" "trayer"\)/ { match($0, /^ */); depth = RLENGTH; inpanel = 1; next }
+    inpanel {
+      match($0, /^ */)
+      if (RLENGTH <= depth && $0 ~ /0x[0-9a-f]+/) { inpanel = 0; next }
+      if ($0 ~ /\("kelvora" /) {
+        n = split($0, f, " ")
+        size = ""; abs = ""
+        for (i = 1; i <= n; i++) {
+          if (f[i] ~ /^[0-9]+x[0-9]+[-+]/) size = f[i]
+          else if (size != "" && f[i] ~ /^[-+][0-9]+[-+][0-9]+$/) abs = f[i]
+        }
+        split(size, wh, /[x+-]/)
+        gsub(/^\+/, "", abs); split(abs, xy, "+")
+        print xy[1], xy[2], wh[1], wh[2]
+        exit
+      }
+    }'
+}
+
+e2e_has_tray_icon() { [ -n "$(e2e_tray_icon_geometry)" ]; }
+
+e2e_wait_tray_icon() {
+  e2e_wait_for "${1:-20}" e2e_has_tray_icon || e2e_fail "no tray icon docked"
+  read -r E2E_ICON_X E2E_ICON_Y E2E_ICON_W E2E_ICON_H <<<"$(e2e_tray_icon_geometry)"
+  e2e_log "tray icon at ${E2E_ICON_X},${E2E_ICON_Y} size ${E2E_ICON_W}x${E2E_ICON_H}"
+}
+
+# Top-level windows of the program that are on screen: "id WxH X Y" per line.
+e2e_windows() {
+  local id geometry state
+  { xwininfo -root -children 2>/dev/null | grep '("kelvora" ' || true; } | while read -r id _; do
+    state=$(xwininfo -id "$id" 2>/dev/null | awk -F': *' '/Map State/ { print $2 }')
+    [ "$state" = "IsViewable" ] || continue
+    geometry=$(xwininfo -id "$id" 2>/dev/null | awk '
+      /Absolute upper-left X/ { x = $NF } /Absolute upper-left Y/ { y = $NF }
+      /^ *Width:/ { w = $NF } /^ *Height:/ { h = $NF }
+      END { print w "x" h, x, y }')
+    echo "$id $geometry"
+  done
+}
+
+# Waits for a new window of the program; sets E2E_WIN (id), E2E_WIN_SIZE,
+# E2E_WIN_X, E2E_WIN_Y. With a size (WxH), only a window of that size counts.
+e2e_wait_window() {
+  local size=${1:-} before=${2:-} line
+  _e2e_find_window() {
+    while read -r line; do
+      [ -n "$line" ] || continue
+      set -- $line
+      [[ " $before " == *" $1 "* ]] && continue
+      [ -n "$size" ] && [ "$2" != "$size" ] && continue
+      echo "$line"
+      return 0
+    done <<<"$(e2e_windows)"
+    return 1
+  }
+  e2e_wait_for "${E2E_WAIT:-10}" _e2e_find_window >/dev/null || return 1
+  read -r E2E_WIN E2E_WIN_SIZE E2E_WIN_X E2E_WIN_Y <<<"$(_e2e_find_window)"
+}
+
+e2e_window_ids() { e2e_windows | awk '{ print $1 }' | tr '\n' ' '; }
+
+# Waits until window $1 is off the screen.
+e2e_wait_window_gone() {
+  e2e_wait_for "${2:-10}" bash -c "! xwininfo -id $1 2>/dev/null | grep -q IsViewable"
+}
+
+# Clicks the tray icon (button 1 left, 3 right) and waits for the menu;
+# E2E_MENU holds its id, E2E_WIN_* its place.
+e2e_open_menu() {
+  local button=${1:-1} before
+  before=$(e2e_window_ids)
+  xdotool mousemove $((E2E_ICON_X + E2E_ICON_W / 2)) $((E2E_ICON_Y + E2E_ICON_H / 2))
+  sleep 0.2
+  xdotool click "$button"
+  e2e_wait_window "" "$before" || return 1
+  E2E_MENU=$E2E_WIN
+  sleep 0.3
+}
+
+e2e_close_menu() {
+  xdotool key Escape
+  e2e_wait_window_gone "$E2E_MENU" || e2e_fail "the menu did not close"
+}
+
+# e2e_keys KEY...: one key at a time, with time for the menu to follow.
+e2e_keys() {
+  local key
+  for key in "$@"; do
+    xdotool key "$key"
+    sleep 0.25
+  done
+}
+
+# e2e_click_at WINDOW_X WINDOW_Y DX DY [BUTTON]: a click inside a window.
+e2e_click_at() {
+  xdotool mousemove $(($1 + $3)) $(($2 + $4))
+  sleep 0.1
+  xdotool click "${5:-1}"
+}
+
+# The confirmation dialog (249 x 65) and its two buttons.
+E2E_CONFIRM_SIZE=249x65
+e2e_wait_confirm() { e2e_wait_window "$E2E_CONFIRM_SIZE" "${1:-}"; }
+e2e_confirm_yes() { e2e_click_at "$E2E_WIN_X" "$E2E_WIN_Y" 77 44; }
+e2e_confirm_no() { e2e_click_at "$E2E_WIN_X" "$E2E_WIN_Y" 171 44; }
+
+# e2e_shot NAME: the whole screen as $E2E_OUT/NAME.png.
+e2e_shot() {
+  import -window root "$E2E_OUT/$1.png"
+  e2e_log "screenshot $E2E_OUT/$1.png"
+}

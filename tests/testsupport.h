@@ -1,0 +1,36 @@
+#pragma once
+// Helpers shared by the test executables.
+#include "shell/tinitform.h"
+
+#include <QByteArray>
+#include <QDateTime>
+#include <QIcon>
+#include <QString>
+#include <QStringList>
+#include <functional>
+
+class QWidget;
+
+namespace TestSupport {
+
+// Russian locale, the clock fixed at `now`, standard paths in test mode.
+void SetUpLocaleAndClock(const QDateTime &now);
+
+// Writes a settings file as the program does: Windows-1251, CR LF after every line.
+void WriteSettingsFile(const QString &path, const QStringList &lines);
+// The lines of a settings file (Windows-1251, CR LF); empty for a missing file.
+QStringList ReadSettingsLines(const QString &path);
+QByteArray ReadBytes(const QString &path);
+
+// Options for a host that neither meets a running program nor another test:
+// its own lock in `folder`, and a notification area as `trayAvailable` says.
+ShellOptions HostOptions(const QString &folder, std::function<bool()> trayAvailable = [] { return true; });
+
+// Runs `answer` on the next application-modal window named `objectName` as
+// soon as it is up (polled from the event loop, so it works inside exec()).
+void AnswerModal(const QString &objectName, std::function<void(QWidget *)> answer);
+
+// Whether two icons show the same 16 x 16 picture.
+bool SameIcon(const QIcon &a, const QIcon &b);
+
+}

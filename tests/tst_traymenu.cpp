@@ -1,0 +1,564 @@
+// The tray shell: the menu built from the settings file, its commands and the
+// menu flag, delete and exit, the change of day, one copy per user.
+#include "model/clock.h"
+#include "model/errors.h"
+#include "resources/pictures.h"
+#include "shell/authorlinks.h"
+#include "shell/birthday.h"
+#include "shell/commandrunner.h"
+#include "shell/dialogs.h"
+#include "shell/startup.h"
+#include "shell/tform8.h"
+#include "shell/tinitform.h"
+#include "testsupport.h"
+
+#include <QDesktopServices>
+#include <QLabel>
+#include <QLockFile>
+#include <QMenu>
+#include <QProcess>
+#include <QPushButton>
+#include <QSysInfo>
+#include <QTemporaryDir>
+#include <QtTest>
+
+#include <memory>
+
+using namespace TestSupport;
+
+namespace {
+const QDateTime Noon(QDate(2024, 6, 10), QTime(12, 0));
+
+// Six lines per person: name, day, month, year, half-day, picture.
+QStringList Person(const QString &name, int day, int month, int year, int picture)
+{
+    return {"[" + name + "]", QString::number(day), QString::number(month), QString::number(year), "0",
+            QString::number(picture)};
+}
+
+QStringList Periods() { return {"H23,6884368", "E28,42612413", "I33,16381152"}; }
+
+// Object names of the visible items of a menu level, as it shows when opened.
+QStringList Shown(QMenu *menu)
+{
+    emit menu->aboutToShow();
+    QStringList names;
+    for (QAction *a : menu->actions())
+        if (a->isVisible())
+            names << a->objectName();
+    return names;
+}
+
+QStringList Names(QMenu *menu)
+{
+    QStringList names;
+    for (QAction *a : menu->actions())
+        names << a->objectName();
+    return names;
+}
+
+class UrlCatcher : public QObject {
+    Q_OBJECT
+public:
+    QList<QUrl> urls;
+public slots:
+    void open(const QUrl &url) { urls << url; }
+};
+}
+
+class TestTrayMenu : public QObject {
+    Q_OBJECT
+    std::unique_ptr<QTemporaryDir> m_dir;
+    std::unique_ptr<TInitForm> m_host;
+    QStringList m_messages; // "E:" errors, "M:" plain messages
+    bool m_trayUp = true;
+
+    QString ini() const { return m_dir->filePath("Kelvora.ini"); }
+    TInitForm &host(bool withWindows = true)
+    {
+        m_host = std::make_unique<TInitForm>(ini(), HostOptions(m_dir->path(), [this] { return m_trayUp; }));
+        if (withWindows)
+            CreateWindows(*m_host);
+        return *m_host;
+    }
+    template <class T = QAction>
+    T *item(const QString &name)
+    {
+        return m_host->findChild<T *>(name);
+    }
+    void writeFamily() // A, B, C in file order
+    {
+        WriteSettingsFile(ini(), Periods() + Person("A", 1, 2, 1980, 3) + Person("B", 15, 7, 1985, 7) +
+                                     Person("C", 20, 9, 2010, 12));
+    }
+
+private slots:
+    void initTestCase()
+    {
+        SetUpLocaleAndClock(Noon);
+        // Offscreen, the tray icon asks for a signal only a desktop has.
+        QLoggingCategory::setFilterRules("qt.core.qobject.connect=false");
+    }
+    void init()
+    {
+        m_dir = std::make_unique<QTemporaryDir>();
+        m_messages.clear();
+        m_trayUp = true;
+        Clock::setFixed(Noon);
+        Dialogs::setMessageHook([this](const QString &text, bool isError) { m_messages << (isError ? "E:" : "M:") + text; });
+    }
+    void cleanup()
+    {
+        m_host.reset();
+        Dialogs::clearHooks();
+    }
+
+    void menuLaysOutPeopleAboveFixedPart()
+    {
+        writeFamily();
+        TInitForm &h = host();
+        QMenu *menu = h.PopupMenu1;
+        QCOMPARE(Names(menu), QStringList({"NewItem2", "NewItem1", "NewItem0", "N1", "new", "N3", "Param", "FileExitItem1"}));
+        QCOMPARE(h.state().personItemCount, 3);
+        QCOMPARE(item("NewItem2")->text(), "C");
+        QCOMPARE(item("NewItem0")->text(), "A");
+        QCOMPARE(item("new")->text(), "Добавить...");
+        QCOMPARE(item("FileExitItem1")->text(), "Выход!");
+        QVERIFY(SameIcon(item("NewItem1")->icon(), Pictures::imageList1(7)));
+        QVERIFY(SameIcon(item("new")->icon(), Pictures::fixedItem("heart")));
+        QVERIFY(SameIcon(item("Param")->icon(), Pictures::fixedItem("wrench")));
+        QVERIFY(SameIcon(item("FileExitItem1")->icon(), Pictures::fixedItem("exit")));
+
+        // C's submenu: nine items, each named prefix + 2 and tagged 2.
+        QMenu *c = item<QMenu>("NewItem2");
+        QCOMPARE(Names(c), QStringList({"ShowKelvora2", "PrintKelvora2", "ToExcelKelvora2", "ToFileKelvora2", "bSeparator2",
+                                        "LifeChart2", "aSeparator2", "EditItem2", "DeleteItem2"}));
+        const QStringList captions = {"На экран", "На принтер", "MS Excel", "В файл...", "", "Био-партнёр", "", "Изменить...", "Удалить"};
+        const int pictures[] = {6, 4, 5, 7, -1, 8, -1, 3, 0};
+        for (int i = 0; i < 9; ++i) {
+            QAction *a = c->actions().at(i);
+            QCOMPARE(a->isSeparator(), pictures[i] < 0);
+            QCOMPARE(a->text(), captions[i]);
+            QCOMPARE(a->data().toInt(), 2);
+            QCOMPARE(a->property("tag").toInt(), 2);
+            if (pictures[i] >= 0)
+                QVERIFY(SameIcon(a->icon(), Pictures::imageList2(pictures[i])));
+        }
+        QCOMPARE(item("NewItem1")->data().toInt(), 1);
+
+        QMenu *param = item<QMenu>("Param");
+        QCOMPARE(Names(param), QStringList({"N4", "N5", "About", "N2", "N6"}));
+        QCOMPARE(item("N4")->text(), "Письмо автору");
+        QCOMPARE(item("N6")->text(), "Настройки");
+        QVERIFY(SameIcon(item("About")->icon(), Pictures::fixedItem("bubble")));
+
+        for (QAction *a : h.findChildren<QAction *>())
+            QVERIFY2(!a->objectName().isEmpty(), a->parent()->metaObject()->className());
+        for (QMenu *m : h.findChildren<QMenu *>())
+            QVERIFY2(!m->objectName().isEmpty(), qPrintable(m->title()));
+        QCOMPARE(h.trayIcon()->toolTip(), "Лунофар");
+        QVERIFY(h.trayIconShown());
+        QCOMPARE(h.trayPicture(), 2);
+    }
+
+    void namesAreShownAsStored()
+    {
+        WriteSettingsFile(ini(), Person("Том & Джерри", 1, 1, 2000, 0));
+        host();
+        QAction *a = item("NewItem0");
+        QCOMPARE(a->text(), "Том && Джерри"); // one literal ampersand on screen, no mnemonic
+    }
+
+    void separatorsNeverLeadTrailOrDouble()
+    {
+        TInitForm &h = host();
+        // No people: the menu starts with "Добавить...".
+        QCOMPARE(Shown(h.PopupMenu1), QStringList({"new", "N3", "Param", "FileExitItem1"}));
+        QCOMPARE(Shown(item<QMenu>("Param")), QStringList({"N4", "N5", "About", "N2", "N6"}));
+        // Hiding items must not leave a doubled or a trailing separator behind.
+        item("new")->setVisible(false);
+        QCOMPARE(Shown(h.PopupMenu1), QStringList({"Param", "FileExitItem1"}));
+        item("N6")->setVisible(false);
+        QCOMPARE(Shown(item<QMenu>("Param")), QStringList({"N4", "N5", "About"}));
+        item("new")->setVisible(true);
+
+        writeFamily();
+        h.RefreshItems();
+        QCOMPARE(Shown(h.PopupMenu1).mid(0, 5), QStringList({"NewItem2", "NewItem1", "NewItem0", "N1", "new"}));
+        // The real popup tidies too.
+        h.PopupMenu1->popup(QPoint(10, 10));
+        QVERIFY(item("N1")->isVisible());
+        h.PopupMenu1->hide();
+    }
+
+    void birthdayTest_data()
+    {
+        QTest::addColumn<int>("day");
+        QTest::addColumn<int>("month");
+        QTest::addColumn<QDate>("today");
+        QTest::addColumn<bool>("expected");
+        QTest::newRow("on the day") << 15 << 7 << QDate(2024, 7, 15) << true;
+        QTest::newRow("day before") << 15 << 7 << QDate(2024, 7, 14) << false;
+        QTest::newRow("29 Feb, leap year") << 29 << 2 << QDate(2024, 2, 29) << true;
+        QTest::newRow("29 Feb, leap year, 28th") << 29 << 2 << QDate(2024, 2, 28) << false;
+        QTest::newRow("29 Feb, common year, 28th") << 29 << 2 << QDate(2023, 2, 28) << true;
+        QTest::newRow("29 Feb, common year, 1 Mar") << 29 << 2 << QDate(2023, 3, 1) << false;
+        QTest::newRow("31 April") << 31 << 4 << QDate(2024, 5, 1) << false;
+        QTest::newRow("month 13") << 1 << 13 << QDate(2025, 1, 1) << false;
+        QTest::newRow("day 0") << 0 << 3 << QDate(2024, 2, 29) << false;
+    }
+    void birthdayTest()
+    {
+        QFETCH(int, day);
+        QFETCH(int, month);
+        QFETCH(QDate, today);
+        QFETCH(bool, expected);
+        TPeopleArray p;
+        p.day = quint8(day);
+        p.month = quint8(month);
+        QCOMPARE(IsBirthday(p, today), expected);
+    }
+
+    void birthdayMarksItemsAndIcon()
+    {
+        Clock::setFixed(QDateTime(QDate(2024, 7, 15), QTime(0, 0, 1)));
+        WriteSettingsFile(ini(), Person("A", 1, 2, 1980, 3) + Person("B", 15, 7, 1985, 7) + Person("Twin", 15, 7, 1990, 9) +
+                                     Person("Odd", 31, 4, 1990, 4) + Person("Bad", 40, 13, 1990, 5));
+        TInitForm &h = host();
+        QCOMPARE(h.state().personItemCount, 5);
+        QVERIFY(SameIcon(item("NewItem1")->icon(), Pictures::imageList1(32)));
+        QVERIFY(SameIcon(item("NewItem2")->icon(), Pictures::imageList1(32)));
+        QVERIFY(SameIcon(item("NewItem0")->icon(), Pictures::imageList1(3)));
+        QVERIFY(SameIcon(item("NewItem3")->icon(), Pictures::imageList1(4)));
+        QCOMPARE(h.trayPicture(), 9);
+        QVERIFY(SameIcon(h.trayIcon()->icon(), Pictures::imageList2(9)));
+        // The file keeps the person's own picture.
+        QCOMPARE(h.state().people.at(1).picture, 7);
+
+        Clock::setFixed(QDateTime(QDate(2024, 7, 16), QTime(0, 0, 1)));
+        h.Timer1Timer();
+        QCOMPARE(h.trayPicture(), 2);
+        QVERIFY(SameIcon(item("NewItem1")->icon(), Pictures::imageList1(7)));
+        QVERIFY(m_messages.isEmpty());
+    }
+
+    void changeOfDayRebuildsOnce()
+    {
+        Clock::setFixed(QDateTime(QDate(2024, 6, 10), QTime(23, 59, 59)));
+        writeFamily();
+        TInitForm &h = host();
+        QPointer<QAction> before = item("NewItem0");
+        h.Timer1Timer();
+        QCOMPARE(item("NewItem0"), before.data()); // same day: nothing read, nothing rebuilt
+
+        // The file changed meanwhile; the new day shows it.
+        WriteSettingsFile(ini(), Periods() + Person("A", 1, 2, 1980, 3));
+        Clock::setFixed(QDateTime(QDate(2024, 6, 11), QTime(0, 0, 0)));
+        h.Timer1Timer();
+        QVERIFY(!before);
+        QCOMPARE(h.state().personItemCount, 1);
+        QPointer<QAction> after = item("NewItem0");
+        h.Timer1Timer();
+        h.Timer1Timer();
+        QCOMPARE(item("NewItem0"), after.data());
+
+        // The clock set back counts as a change of day too.
+        Clock::setFixed(QDateTime(QDate(2024, 6, 10), QTime(12, 0)));
+        h.Timer1Timer();
+        QVERIFY(!after);
+        QCOMPARE(h.state().rememberedDay, QDate(2024, 6, 10));
+
+        // An empty list keeps the fixed part, day after day.
+        WriteSettingsFile(ini(), Periods());
+        for (int d = 11; d < 14; ++d) {
+            Clock::setFixed(QDateTime(QDate(2024, 6, d), QTime(0, 0, 1)));
+            h.Timer1Timer();
+        }
+        QCOMPARE(Names(h.PopupMenu1), QStringList({"N1", "new", "N3", "Param", "FileExitItem1"}));
+        QCOMPARE(h.state().personItemCount, 0);
+    }
+
+    void loadErrorIsShownOnceAndTheListKept()
+    {
+        writeFamily();
+        TInitForm &h = host();
+        const QStringList bad = Periods() + QStringList({"[X]", "abc", "1", "1990", "0", "1"});
+        WriteSettingsFile(ini(), bad);
+        Clock::setFixed(Noon.addDays(1));
+        h.Timer1Timer();
+        QCOMPARE(m_messages, QStringList({"E:'abc' is not a valid integer value"}));
+        // The menu goes on with the list as it was.
+        QCOMPARE(h.state().people.count(), 3);
+        QCOMPARE(Names(h.PopupMenu1).mid(0, 3), QStringList({"NewItem2", "NewItem1", "NewItem0"}));
+        QPointer<QAction> kept = item("NewItem0");
+        for (int i = 0; i < 5; ++i)
+            h.Timer1Timer();
+        QCOMPARE(kept.data(), item("NewItem0")); // an unchanged bad file is not read again
+        Clock::setFixed(Noon.addDays(2));
+        h.Timer1Timer();
+        QCOMPARE(m_messages.size(), 1);
+
+        // Mended: taken up at the next tick, not the next day.
+        WriteSettingsFile(ini(), Periods() + Person("Z", 1, 1, 2000, 1));
+        h.Timer1Timer();
+        QCOMPARE(h.state().personItemCount, 1);
+        QCOMPARE(item("NewItem0")->text(), "Z");
+        // Broken again later: that is news, and told at the next rebuild.
+        WriteSettingsFile(ini(), bad);
+        Clock::setFixed(Noon.addDays(3));
+        h.Timer1Timer();
+        QCOMPARE(m_messages.size(), 2);
+        QCOMPARE(item("NewItem0")->text(), "Z");
+    }
+
+    void loadErrorAtStart()
+    {
+        WriteSettingsFile(ini(), {"[X]", "1", "2"});
+        TInitForm &h = host();
+        QCOMPARE(m_messages, QStringList({"E:'' is not a valid integer value"}));
+        QCOMPARE(Shown(h.PopupMenu1).first(), "new");
+        h.Timer1Timer();
+        QCOMPARE(m_messages.size(), 1);
+    }
+
+    void menuFlagPerCommand_data()
+    {
+        QTest::addColumn<QString>("itemName");
+        QTest::addColumn<bool>("clears");
+        for (const char *name : {"new", "ShowKelvora0", "PrintKelvora0", "ToFileKelvora0", "EditItem0", "FileExitItem1"})
+            QTest::newRow(name) << name << true;
+        for (const char *name : {"ToExcelKelvora0", "LifeChart0", "DeleteItem0", "About", "N6", "N4", "N5"})
+            QTest::newRow(name) << name << false;
+    }
+    void menuFlagPerCommand()
+    {
+        QFETCH(QString, itemName);
+        QFETCH(bool, clears);
+        writeFamily();
+        TInitForm &h = host();
+        int calls = 0;
+        bool flagInside = false;
+        // Stop every command before its own work, with an error.
+        h.runner().setBeforeCommand([&] {
+            ++calls;
+            flagInside = h.state().menuEnabled;
+            throw KelvoraError("stopped");
+        });
+        item(itemName)->trigger();
+        QTRY_COMPARE(calls, 1);
+        QCOMPARE(flagInside, !clears);
+        QVERIFY(h.state().menuEnabled); // set again after the error
+        QCOMPARE(m_messages, QStringList({"E:stopped"}));
+    }
+
+    void runnerShowsEveryKindOfError()
+    {
+        TInitForm &h = host(false);
+        QVERIFY(!h.runner().run(true, [] { throw std::runtime_error("broken"); }));
+        QVERIFY(!h.runner().run(false, [] { throw 42; }));
+        QVERIFY(h.runner().run(true, [] {}));
+        QCOMPARE(m_messages, QStringList({"E:broken", "E:Unknown error"}));
+        QVERIFY(h.state().menuEnabled);
+        // A command that does not clear the flag leaves it as it was.
+        h.state().menuEnabled = false;
+        h.runner().run(false, [] { throw KelvoraError("x"); });
+        QVERIFY(!h.state().menuEnabled);
+    }
+
+    void trayClicksOpenTheMenuWhileTheFlagIsSet()
+    {
+        TInitForm &h = host();
+        h.state().menuEnabled = false;
+        emit h.trayIcon()->activated(QSystemTrayIcon::Trigger);
+        QVERIFY(!h.PopupMenu1->isVisible());
+        h.state().menuEnabled = true;
+        for (auto reason : {QSystemTrayIcon::DoubleClick, QSystemTrayIcon::MiddleClick, QSystemTrayIcon::Unknown}) {
+            emit h.trayIcon()->activated(reason);
+            QVERIFY(!h.PopupMenu1->isVisible());
+        }
+        for (auto reason : {QSystemTrayIcon::Trigger, QSystemTrayIcon::Context}) {
+            emit h.trayIcon()->activated(reason);
+            QVERIFY(h.PopupMenu1->isVisible());
+            h.PopupMenu1->hide();
+        }
+        QVERIFY(!h.trayIcon()->contextMenu());
+    }
+
+    void deleteAsksFirst()
+    {
+        writeFamily();
+        TInitForm &h = host();
+        const QByteArray original = ReadBytes(ini());
+        QString asked;
+        AnswerModal("Form8", [&](QWidget *w) {
+            auto *f = static_cast<TForm8 *>(w);
+            asked = f->Label1->text();
+            QVERIFY(h.state().menuEnabled); // the menu stays usable while asked
+            f->Button2->click();
+        });
+        item("DeleteItem1")->trigger();
+        QTRY_COMPARE(asked, "B нас покидает?");
+        QTRY_VERIFY(!h.Form8->isVisible());
+        QCOMPARE(ReadBytes(ini()), original);
+        QCOMPARE(h.state().editedPersonIndex, 1);
+        QCOMPARE(h.state().personItemCount, 3);
+
+        AnswerModal("Form8", [](QWidget *w) { static_cast<TForm8 *>(w)->Button1->click(); });
+        item("DeleteItem1")->trigger();
+        QTRY_COMPARE(h.state().personItemCount, 2);
+        QCOMPARE(ReadSettingsLines(ini()), Periods() + Person("A", 1, 2, 1980, 3) + Person("C", 20, 9, 2010, 12));
+        QCOMPARE(Names(h.PopupMenu1).mid(0, 2), QStringList({"NewItem1", "NewItem0"}));
+        QCOMPARE(item("NewItem1")->text(), "C");
+        QVERIFY(item("ShowKelvora1"));
+        QCOMPARE(item("DeleteItem1")->data().toInt(), 1);
+        QVERIFY(!item("NewItem2"));
+        QVERIFY(m_messages.isEmpty());
+    }
+
+    void deleteNeverHitsSomeoneElse()
+    {
+        writeFamily();
+        TInitForm &h = host();
+        // While the question is open the file changes under the program.
+        bool answered = false;
+        AnswerModal("Form8", [&](QWidget *w) {
+            answered = true;
+            WriteSettingsFile(ini(), Periods() + Person("A", 1, 2, 1980, 3) + Person("D", 2, 2, 2002, 2));
+            h.RefreshItems();
+            static_cast<TForm8 *>(w)->Button1->click();
+        });
+        item("DeleteItem1")->trigger();
+        QTRY_VERIFY(answered);
+        QTRY_VERIFY(!h.Form8->isVisible());
+        QCOMPARE(ReadSettingsLines(ini()), Periods() + Person("A", 1, 2, 1980, 3) + Person("D", 2, 2, 2002, 2));
+    }
+
+    void confirmationDialog()
+    {
+        TForm8 form;
+        QCOMPARE(form.size(), QSize(249, 65));
+        QVERIFY(form.windowTitle().isEmpty());
+        QVERIFY(form.Label1->font().bold());
+        QCOMPARE(form.Label1->width(), 233);
+        form.show();
+        QTest::keyClick(&form, Qt::Key_Escape); // no cancel key
+        QVERIFY(form.isVisible());
+        form.close(); // closed by other means: "Нет"
+        QCOMPARE(form.result(), 2);
+        form.show();
+        form.Button1->click();
+        QCOMPARE(form.result(), 1);
+    }
+
+    void exitAsksAndEnds()
+    {
+        TInitForm &h = host();
+        bool flagInside = true;
+        QString asked;
+        AnswerModal("Form8", [&](QWidget *w) {
+            auto *f = static_cast<TForm8 *>(w);
+            asked = f->Label1->text();
+            flagInside = h.state().menuEnabled;
+            f->Button2->click();
+        });
+        item("FileExitItem1")->trigger();
+        QTRY_COMPARE(asked, "Завершить работу программы?");
+        QTRY_VERIFY(!h.Form8->isVisible());
+        QVERIFY(!flagInside);
+        QVERIFY(h.state().menuEnabled);
+        QVERIFY(!h.ending());
+        QVERIFY(h.trayIconShown());
+
+        AnswerModal("Form8", [](QWidget *w) { static_cast<TForm8 *>(w)->Button1->click(); });
+        item("FileExitItem1")->trigger();
+        QTRY_VERIFY(h.ending());
+        QVERIFY(!h.trayIconShown());
+        QVERIFY(h.state().menuEnabled);
+        // Ending, the icon takes no more clicks and no day change brings it back.
+        emit h.trayIcon()->activated(QSystemTrayIcon::Trigger);
+        QVERIFY(!h.PopupMenu1->isVisible());
+        Clock::setFixed(Noon.addDays(1));
+        h.Timer1Timer();
+        QVERIFY(!h.trayIconShown());
+    }
+
+    void endOfSessionLeavesWithoutAsking()
+    {
+        TInitForm &h = host();
+        h.EndOfSession();
+        QVERIFY(h.ending());
+        QVERIFY(!h.trayIconShown());
+        QVERIFY(!h.Form8->isVisible());
+        QVERIFY(m_messages.isEmpty());
+    }
+
+    void linksToTheAuthor()
+    {
+        TInitForm &h = host();
+        UrlCatcher catcher;
+        QDesktopServices::setUrlHandler("mailto", &catcher, "open");
+        QDesktopServices::setUrlHandler("https", &catcher, "open");
+        h.N4Click();
+        h.N5Click();
+        QDesktopServices::unsetUrlHandler("mailto");
+        QDesktopServices::unsetUrlHandler("https");
+        QCOMPARE(catcher.urls.size(), 2);
+        QCOMPARE(catcher.urls[0].toString(), "mailto:" + AuthorMailAddress() + "?subject=Лунофар");
+        QCOMPARE(catcher.urls[1].toString(), AuthorHomePage());
+    }
+
+    void oneCopyPerUser()
+    {
+        writeFamily();
+        TInitForm &first = host();
+        TInitForm second(ini(), HostOptions(m_dir->path()));
+        QVERIFY(second.secondCopy());
+        QVERIFY(!second.PopupMenu1);
+        QVERIFY(!second.trayIconShown());
+        QVERIFY(!first.secondCopy());
+        QVERIFY(first.trayIconShown());
+        QCOMPARE(first.state().personItemCount, 3);
+        QVERIFY(m_messages.isEmpty());
+
+        m_host.reset(); // the first copy ends and frees its place
+        TInitForm third(ini(), HostOptions(m_dir->path()));
+        QVERIFY(!third.secondCopy());
+    }
+
+    void lockLeftByADeadCopyIsTakenOver()
+    {
+        // A lock written by a process that has ended since.
+        QProcess gone;
+        gone.start("true");
+        QVERIFY(gone.waitForStarted());
+        const qint64 pid = gone.processId();
+        QVERIFY(gone.waitForFinished());
+        QFile lock(HostOptions(m_dir->path()).lockPath);
+        QVERIFY(lock.open(QIODevice::WriteOnly));
+        lock.write(QByteArray::number(pid) + "\nkelvora\n" + QSysInfo::machineHostName().toUtf8() + "\n" +
+                   QSysInfo::machineUniqueId() + "\n" + QSysInfo::bootUniqueId() + "\n");
+        lock.close();
+        QVERIFY(!host().secondCopy());
+        QVERIFY(m_host->PopupMenu1);
+    }
+
+    void noNotificationArea()
+    {
+        m_trayUp = false;
+        TInitForm &h = host();
+        QVERIFY(!h.trayIconShown());
+        QVERIFY(m_messages.isEmpty()); // a panel that starts late gets its moment
+        for (int i = 0; i < 30; ++i)
+            h.Timer1Timer();
+        QCOMPARE(m_messages.size(), 1);
+        QVERIFY(m_messages[0].startsWith("M:"));
+        QVERIFY(!h.trayIconShown());
+        m_trayUp = true;
+        h.Timer1Timer();
+        QVERIFY(h.trayIconShown());
+        QCOMPARE(m_messages.size(), 1);
+    }
+};
+
+QTEST_MAIN(TestTrayMenu)
+#include "tst_traymenu.moc"

@@ -1,16 +1,21 @@
+#include "shell/tform2.h"
 #include "shell/tinitform.h"
 
 void TInitForm::newClick()
 {
-    m_runner.run(true, [] {
-        // The window of this command lands separately.
+    runner().run(true, [this] {
+        Form2->PrepareAdd();
+        if (Form2->exec() == 1)
+            RefreshItems();
     });
 }
 
 void TInitForm::EditItem(int tag)
 {
-    m_runner.run(true, [tag] {
-        Q_UNUSED(tag);
-        // The window of this command lands separately.
+    runner().run(true, [this, tag] {
+        m_state.editedPersonIndex = tag;
+        Form2->PrepareEdit();
+        if (Form2->exec() == 1)
+            RefreshItems();
     });
 }

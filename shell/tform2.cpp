@@ -1,0 +1,322 @@
+#include "shell/tform2.h"
+
+#include "model/clock.h"
+#include "model/errors.h"
+#include "model/sharedstate.h"
+#include "resources/pictures.h"
+#include "shell/dialogs.h"
+#include "store/settingsfile.h"
+
+#include <QAbstractItemView>
+#include <QComboBox>
+#include <QDateEdit>
+#include <QFrame>
+#include <QGuiApplication>
+#include <QKeyEvent>
+#include <QLabel>
+#include <QLineEdit>
+#include <QPainter>
+#include <QPushButton>
+#include <QScreen>
+#include <QStyledItemDelegate>
+#include <QStylePainter>
+
+#include <algorithm>
+
+namespace {
+// Where the named face is missing, a narrow sans keeps the captions inside
+// their fixed boxes.
+QFont FormFont()
+{
+    QFont font;
+    font.setFamilies({QStringLiteral("Tahoma"), QStringLiteral("DejaVu Sans Condensed"),
+                      QStringLiteral("Liberation Sans Narrow"), QStringLiteral("Arial Narrow")});
+    font.setPixelSize(11);
+    return font;
+}
+
+constexpr int FaceCount = 32; // the balloon after them is never offered
+constexpr int PictureItemHeight = 16;
+
+// The picture list, closed: the frame and arrow of the style, the current
+// face drawn by the form.
+class PictureComboBox : public QComboBox {
+public:
+    PictureComboBox(TForm2 *form, QWidget *parent) : QComboBox(parent), m_form(form) {}
+
+protected:
+    void paintEvent(QPaintEvent *) override
+    {
+        QStylePainter painter(this);
+        QStyleOptionComboBox option;
+        initStyleOption(&option);
+        option.currentText.clear();
+        option.currentIcon = QIcon();
+        painter.drawComplexControl(QStyle::CC_ComboBox, option);
+        const QRect field = style()->subControlRect(QStyle::CC_ComboBox, &option, QStyle::SC_ComboBoxEditField, this);
+        const QRect item(field.left(), field.top() + (field.height() - PictureItemHeight) / 2, field.width(),
+                         PictureItemHeight);
+        if (currentIndex() >= 0)
+            m_form->ComboBox2DrawItem(&painter, currentIndex(), item, hasFocus());
+    }
+
+private:
+    TForm2 *m_form;
+};
+
+// The picture list, dropped down: every row drawn by the form.
+class PictureDelegate : public QStyledItemDelegate {
+public:
+    PictureDelegate(TForm2 *form, QObject *parent) : QStyledItemDelegate(parent), m_form(form) {}
+
+    void paint(QPainter *painter, const QStyleOptionViewItem &option, const QModelIndex &index) const override
+    {
+        m_form->ComboBox2DrawItem(painter, index.row(), option.rect, option.state & QStyle::State_Selected);
+    }
+    QSize sizeHint(const QStyleOptionViewItem &option, const QModelIndex &) const override
+    {
+        return QSize(option.rect.width(), PictureItemHeight);
+    }
+
+private:
+    TForm2 *m_form;
+};
+
+QPushButton *Button(const char *name, const QString &text, const QRect &geometry, QWidget *parent)
+{
+    auto *button = new QPushButton(text, parent);
+    button->setObjectName(QString::fromLatin1(name));
+    button->setGeometry(geometry);
+    // No default button: Enter in a field saves nothing.
+    button->setAutoDefault(false);
+    button->setDefault(false);
+    return button;
+}
+
+KelvoraError ListIndexError(int index)
+{
+    return KelvoraError(QStringLiteral("List index out of bounds (%1)").arg(index));
+}
+}
+
+TForm2::TForm2(SharedState &state, QWidget *parent)
+    : QDialog(parent, Qt::Tool | Qt::CustomizeWindowHint | Qt::WindowTitleHint | Qt::WindowStaysOnTopHint),
+      m_state(state)
+{
+    setObjectName(QStringLiteral("Form2"));
+    setModal(true);
+    setFixedSize(257, 89);
+    setFont(FormFont());
+
+    Panel1 = new QFrame(this);
+    Panel1->setObjectName(QStringLiteral("Panel1"));
+    Panel1->setFrameStyle(QFrame::Panel | QFrame::Sunken);
+    Panel1->setLineWidth(1);
+    Panel1->setGeometry(0, 0, 257, 89);
+
+    Label1 = new QLabel(QStringLiteral("Имя"), Panel1);
+    Label1->setObjectName(QStringLiteral("Label1"));
+    Label1->setGeometry(8, 8, 30, 21);
+
+    Edit1 = new QLineEdit(Panel1);
+    Edit1->setObjectName(QStringLiteral("Edit1"));
+    Edit1->setGeometry(40, 8, 153, 21);
+    Label1->setBuddy(Edit1);
+
+    ComboBox2 = new PictureComboBox(this, Panel1);
+    ComboBox2->setObjectName(QStringLiteral("ComboBox2"));
+    ComboBox2->setGeometry(200, 8, 49, 22);
+    // A plain list rather than a menu-like popup, so ten rows show at a time.
+    ComboBox2->setStyleSheet(QStringLiteral("QComboBox { combobox-popup: 0; }"));
+    ComboBox2->setItemDelegate(new PictureDelegate(this, ComboBox2));
+    ComboBox2->setMaxVisibleItems(10);
+    for (int i = 0; i < FaceCount; ++i)
+        ComboBox2->addItem(QString());
+    QPalette listPalette = ComboBox2->view()->palette();
+    listPalette.setColor(QPalette::Base, Qt::white);
+    ComboBox2->view()->setPalette(listPalette);
+
+    Label2 = new QLabel(QStringLiteral("Дата рождения"), Panel1);
+    Label2->setObjectName(QStringLiteral("Label2"));
+    Label2->setGeometry(8, 32, 86, 21);
+
+    DateTimePicker1 = new QDateEdit(Panel1);
+    DateTimePicker1->setObjectName(QStringLiteral("DateTimePicker1"));
+    DateTimePicker1->setGeometry(96, 32, 97, 21);
+    DateTimePicker1->setCalendarPopup(false);
+    DateTimePicker1->setDisplayFormat(PickerDateFormat(QLocale()));
+    DateTimePicker1->setDateRange(QDate(1, 1, 1), QDate(9999, 12, 31));
+    Label2->setBuddy(DateTimePicker1);
+
+    ComboBox1 = new QComboBox(Panel1);
+    ComboBox1->setObjectName(QStringLiteral("ComboBox1"));
+    ComboBox1->setGeometry(200, 32, 49, 21);
+    ComboBox1->addItem(QStringLiteral("AM"));
+    ComboBox1->addItem(QStringLiteral("PM"));
+    ComboBox1->setToolTip(QStringLiteral("Время суток"));
+
+    Button1 = Button("Button1", QStringLiteral("Сохранить"), QRect(96, 62, 75, 21), Panel1);
+    Button1->setEnabled(false);
+    Button2 = Button("Button2", QStringLiteral("Отмена"), QRect(176, 62, 75, 21), Panel1);
+
+    setTabOrder(Edit1, ComboBox2);
+    setTabOrder(ComboBox2, DateTimePicker1);
+    setTabOrder(DateTimePicker1, ComboBox1);
+    setTabOrder(ComboBox1, Button1);
+    setTabOrder(Button1, Button2);
+
+    connect(Edit1, &QLineEdit::textChanged, this, [this] { Edit1Change(); });
+    connect(Button1, &QPushButton::clicked, this, [this] { Button1Click(); });
+    connect(Button2, &QPushButton::clicked, this, [this] { SpeedButton2Click(); });
+}
+
+QString TForm2::PickerDateFormat(const QLocale &locale)
+{
+    QString format = locale.dateFormat(QLocale::ShortFormat);
+    // Two year digits cannot hold the years 1 to 9999.
+    if (!format.contains(QLatin1String("yyyy")))
+        format.replace(QLatin1String("yy"), QLatin1String("yyyy"));
+    return format;
+}
+
+QDate TForm2::NearestValidDate(int year, int month, int day)
+{
+    const int y = std::clamp(year, 1, 9999);
+    const int m = std::clamp(month, 1, 12);
+    const int d = std::clamp(day, 1, QDate(y, m, 1).daysInMonth());
+    return QDate(y, m, d);
+}
+
+void TForm2::PrepareAdd()
+{
+    Edit1->setText(QString());
+    DateTimePicker1->setDate(Clock::today());
+    ComboBox1->setCurrentIndex(0);
+    ComboBox2->setCurrentIndex(0);
+    setWindowTitle(QStringLiteral("Добавление записи"));
+    m_saveAction = &TForm2::NewClick;
+    Edit1Change();
+}
+
+void TForm2::PrepareEdit()
+{
+    const int index = m_state.editedPersonIndex;
+    if (index < 0 || index >= m_state.people.count())
+        throw ListIndexError(index);
+    const TPeopleArray &person = m_state.people.at(index);
+    Edit1->setText(person.name);
+    DateTimePicker1->setDate(NearestValidDate(person.year, person.month, person.day));
+    // Values a hand-edited file may hold beyond the lists fall back to the first item.
+    ComboBox1->setCurrentIndex(person.halfDay < ComboBox1->count() ? person.halfDay : 0);
+    ComboBox2->setCurrentIndex(person.picture < FaceCount ? person.picture : 0);
+    setWindowTitle(QStringLiteral("Изменение записи"));
+    m_saveAction = &TForm2::EditClick;
+    Edit1Change();
+}
+
+void TForm2::FormShow() { Edit1->setFocus(); }
+
+bool TForm2::NameAcceptable() const
+{
+    // A name the settings file would alter or split is refused like an empty one.
+    const QString name = Edit1->text();
+    return !name.trimmed().isEmpty() && NameFitsSettingsFile(name);
+}
+
+void TForm2::Edit1Change() { Button1->setEnabled(NameAcceptable()); }
+
+void TForm2::ComboBox2DrawItem(QPainter *painter, int index, const QRect &rect, bool selected)
+{
+    const QPixmap face = Pictures::imageList1Pixmap(index);
+    painter->fillRect(rect, selected ? palette().color(QPalette::Active, QPalette::Highlight) : QColor(Qt::white));
+    painter->drawPixmap(rect.left() + 2, rect.top(), face);
+}
+
+TPeopleArray TForm2::PersonFromFields() const
+{
+    TPeopleArray person;
+    person.name = Edit1->text(); // as typed, blanks at the ends included
+    const QDate date = DateTimePicker1->date();
+    person.day = quint8(date.day());
+    person.month = quint8(date.month());
+    person.year = quint16(date.year());
+    person.halfDay = quint8(std::max(0, ComboBox1->currentIndex()));
+    person.picture = quint8(std::max(0, ComboBox2->currentIndex()));
+    return person;
+}
+
+bool TForm2::SaveList(const PersonList &changed)
+{
+    try {
+        SaveSettingsFile(m_state.settingsPath, changed, m_state.periods);
+    } catch (const KelvoraError &e) {
+        // The dialog stays open; a second try must not add the person twice.
+        Dialogs::ShowError(e.message(), this);
+        return false;
+    }
+    m_state.people = changed;
+    return true;
+}
+
+void TForm2::NewClick()
+{
+    if (!NameAcceptable())
+        return;
+    PersonList changed = m_state.people;
+    changed.append(PersonFromFields());
+    if (SaveList(changed))
+        done(1);
+}
+
+void TForm2::EditClick()
+{
+    if (!NameAcceptable())
+        return;
+    const int index = m_state.editedPersonIndex;
+    if (index < 0 || index >= m_state.people.count()) {
+        // The list was read again while the dialog was open and lost the person.
+        Dialogs::ShowError(ListIndexError(index).message(), this);
+        return;
+    }
+    PersonList changed = m_state.people;
+    changed.replace(index, PersonFromFields());
+    if (SaveList(changed))
+        done(1);
+}
+
+void TForm2::SpeedButton2Click() { done(2); }
+
+void TForm2::Button1Click() { (this->*m_saveAction)(); }
+
+void TForm2::reject() { done(2); }
+
+void TForm2::showEvent(QShowEvent *event)
+{
+    if (!event->spontaneous()) {
+        if (QScreen *screen = QGuiApplication::primaryScreen()) {
+            QRect frame = frameGeometry();
+            frame.moveCenter(screen->availableGeometry().center());
+            move(frame.topLeft());
+        }
+        FormShow();
+    }
+    QDialog::showEvent(event);
+}
+
+void TForm2::keyPressEvent(QKeyEvent *event)
+{
+    switch (event->key()) {
+    case Qt::Key_Escape:
+        event->accept(); // no cancel key
+        return;
+    case Qt::Key_Return:
+    case Qt::Key_Enter:
+        // Enter presses the focused button and nothing else.
+        if (auto *button = qobject_cast<QPushButton *>(focusWidget()))
+            button->click();
+        event->accept();
+        return;
+    default:
+        QDialog::keyPressEvent(event);
+    }
+}

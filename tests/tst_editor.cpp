@@ -1,0 +1,504 @@
+// The person editor (add and edit, names the file cannot hold, dates a hand-
+// edited file may hold, a failed write), its menu commands, and the about window.
+#include "about/taboutbox.h"
+#include "model/errors.h"
+#include "model/sharedstate.h"
+#include "resources/pictures.h"
+#include "shell/dialogs.h"
+#include "shell/tform2.h"
+#include "shell/tinitform.h"
+#include "store/settingsfile.h"
+#include "testsupport.h"
+
+#include <QAction>
+#include <QAbstractItemView>
+#include <QComboBox>
+#include <QDateEdit>
+#include <QLabel>
+#include <QLineEdit>
+#include <QMenu>
+#include <QPainter>
+#include <QPushButton>
+#include <QTemporaryDir>
+#include <QtTest>
+
+#include <memory>
+
+using namespace TestSupport;
+
+namespace {
+const QDate Today(2024, 5, 15);
+
+QStringList Periods() { return {"H23,6884368", "E28,42612413", "I33,16381152"}; }
+
+QStringList Person(const QString &name, int day, int month, int year, int half, int picture)
+{
+    return {"[" + name + "]", QString::number(day), QString::number(month), QString::number(year),
+            QString::number(half), QString::number(picture)};
+}
+}
+
+class TestEditor : public QObject {
+    Q_OBJECT
+    std::unique_ptr<QTemporaryDir> m_dir;
+    SharedState m_state;
+    std::unique_ptr<TForm2> m_form;
+    QStringList m_errors;
+
+    QString ini() const { return m_dir->filePath("Kelvora.ini"); }
+
+    // Loads the file as the menu rebuild would and opens the editor without its modal loop.
+    TForm2 &openAdd()
+    {
+        m_form->PrepareAdd();
+        m_form->show();
+        return *m_form;
+    }
+    TForm2 &openEdit(int index)
+    {
+        LoadSettingsFile(ini(), m_state.people, m_state.periods);
+        m_state.editedPersonIndex = index;
+        m_form->PrepareEdit();
+        m_form->show();
+        return *m_form;
+    }
+
+private slots:
+    void initTestCase() { SetUpLocaleAndClock(QDateTime(Today, QTime(12, 0))); }
+
+    void init()
+    {
+        m_dir = std::make_unique<QTemporaryDir>();
+        m_state = SharedState();
+        m_state.settingsPath = ini();
+        m_form = std::make_unique<TForm2>(m_state);
+        m_errors.clear();
+        Dialogs::setMessageHook([this](const QString &text, bool) { m_errors << text; });
+    }
+    void cleanup()
+    {
+        m_form.reset();
+        Dialogs::clearHooks();
+    }
+
+    void layout()
+    {
+        TForm2 &f = *m_form;
+        QCOMPARE(f.size(), QSize(257, 89));
+        QVERIFY(f.windowFlags() & Qt::WindowStaysOnTopHint);
+        QVERIFY(!(f.windowFlags() & Qt::WindowCloseButtonHint));
+        QCOMPARE(f.Panel1->frameShadow(), QFrame::Sunken);
+        QCOMPARE(f.Edit1->geometry(), QRect(40, 8, 153, 21));
+        QCOMPARE(f.DateTimePicker1->geometry(), QRect(96, 32, 97, 21));
+        QCOMPARE(f.Button1->text(), QString("Сохранить"));
+        QVERIFY(!f.Button1->isEnabled()); // as created
+        QCOMPARE(f.ComboBox1->toolTip(), QString("Время суток"));
+        QCOMPARE(f.ComboBox1->itemText(0), QString("AM"));
+        QCOMPARE(f.ComboBox1->itemText(1), QString("PM"));
+        // Only the faces; the balloon is never offered.
+        QCOMPARE(f.ComboBox2->count(), 32);
+        QCOMPARE(f.ComboBox2->maxVisibleItems(), 10);
+        QVERIFY(!f.DateTimePicker1->calendarPopup());
+        QCOMPARE(f.DateTimePicker1->minimumDate(), QDate(1, 1, 1));
+        QCOMPARE(f.DateTimePicker1->maximumDate(), QDate(9999, 12, 31));
+        QCOMPARE(f.DateTimePicker1->displayFormat(), QString("dd.MM.yyyy"));
+
+        QList<QWidget *> order{f.Edit1};
+        for (QWidget *w = f.Edit1->nextInFocusChain(); w != f.Edit1 && order.size() < 30; w = w->nextInFocusChain())
+            if (w->focusPolicy() & Qt::TabFocus && w->parentWidget() == f.Panel1)
+                order << w;
+        QCOMPARE(order, (QList<QWidget *>{f.Edit1, f.ComboBox2, f.DateTimePicker1, f.ComboBox1, f.Button1, f.Button2}));
+    }
+
+    void twoDigitYearFormatsGetFour()
+    {
+        QCOMPARE(TForm2::PickerDateFormat(QLocale(QLocale::English, QLocale::UnitedStates)), QString("M/d/yyyy"));
+        QCOMPARE(TForm2::PickerDateFormat(QLocale(QLocale::German, QLocale::Germany)), QString("dd.MM.yyyy"));
+    }
+
+    void addModeStartsEmpty()
+    {
+        TForm2 &f = openAdd();
+        f.Edit1->setText("x");
+        f.ComboBox2->setCurrentIndex(5);
+        f.ComboBox1->setCurrentIndex(1);
+        f.PrepareAdd(); // nothing carries over from the last use
+        QCOMPARE(f.windowTitle(), QString("Добавление записи"));
+        QVERIFY(f.Edit1->text().isEmpty());
+        QCOMPARE(f.DateTimePicker1->date(), Today);
+        QCOMPARE(f.ComboBox1->currentIndex(), 0);
+        QCOMPARE(f.ComboBox2->currentIndex(), 0);
+        QVERIFY(!f.Button1->isEnabled());
+        QVERIFY(!f.editMode());
+        QCOMPARE(f.focusWidget(), f.Edit1);
+
+        QTest::keyClicks(f.Edit1, "A");
+        QVERIFY(f.Button1->isEnabled());
+        QTest::keyClick(f.Edit1, Qt::Key_Backspace);
+        QVERIFY(!f.Button1->isEnabled());
+        QTest::keyClicks(f.Edit1, "   ");
+        QVERIFY(!f.Button1->isEnabled());
+        f.Edit1->setText(" \t\u00a0 ");
+        QVERIFY(!f.Button1->isEnabled());
+    }
+
+    void namesTheFileCannotHoldAreRefused_data()
+    {
+        QTest::addColumn<QString>("name");
+        QTest::addColumn<bool>("accepted");
+        QTest::newRow("cyrillic") << "Пётр Ёжиков" << true;
+        QTest::newRow("code page signs") << "Анна «Мама» №1 €" << true;
+        QTest::newRow("latin") << "Anna-Maria O'Neil" << true;
+        QTest::newRow("diacritic outside") << "Łukasz" << false;
+        QTest::newRow("e diaeresis") << "Zoë" << false;
+        QTest::newRow("emoji") << "Анна 😀" << false;
+        QTest::newRow("cjk") << "李" << false;
+        QTest::newRow("line break") << "Анна\nБорис" << false;
+        QTest::newRow("carriage return") << "Анна\r" << false;
+    }
+    void namesTheFileCannotHoldAreRefused()
+    {
+        QFETCH(QString, name);
+        QFETCH(bool, accepted);
+        TForm2 &f = openAdd();
+        f.Edit1->setText(name);
+        QCOMPARE(f.Edit1->text(), name);
+        QCOMPARE(f.Button1->isEnabled(), accepted);
+        f.NewClick(); // even called directly, a refused name is never written
+        QCOMPARE(QFile::exists(ini()), accepted);
+        QCOMPARE(m_state.people.count(), accepted ? 1 : 0);
+    }
+
+    void addAppendsWithTheNameAsTyped()
+    {
+        WriteSettingsFile(ini(), Periods() + Person("Анна", 7, 11, 1984, 0, 12));
+        LoadSettingsFile(ini(), m_state.people, m_state.periods);
+        TForm2 &f = openAdd();
+        f.Edit1->setText(" Борис ");
+        f.DateTimePicker1->setDate(QDate(1, 2, 3));
+        f.ComboBox1->setCurrentIndex(1);
+        f.ComboBox2->setCurrentIndex(31);
+        QTest::mouseClick(f.Button1, Qt::LeftButton);
+        QCOMPARE(f.result(), 1);
+        QVERIFY(!f.isVisible());
+        QCOMPARE(ReadSettingsLines(ini()),
+                 Periods() + Person("Анна", 7, 11, 1984, 0, 12) + Person(" Борис ", 3, 2, 1, 1, 31));
+        QCOMPARE(m_state.people.count(), 2);
+    }
+
+    void editReplacesInPlace()
+    {
+        const QStringList family = Periods() + Person("Анна", 7, 11, 1984, 0, 12) + Person("Борис", 15, 5, 1950, 1, 3) +
+                                   Person("Вера", 1, 1, 2000, 0, 0);
+        WriteSettingsFile(ini(), family);
+        const QByteArray before = ReadBytes(ini());
+
+        // On Борис's birthday he still opens with his own face.
+        TForm2 &f = openEdit(1);
+        QCOMPARE(f.windowTitle(), QString("Изменение записи"));
+        QVERIFY(f.editMode());
+        QCOMPARE(f.Edit1->text(), QString("Борис"));
+        QCOMPARE(f.DateTimePicker1->date(), QDate(1950, 5, 15));
+        QCOMPARE(f.ComboBox1->currentIndex(), 1);
+        QCOMPARE(f.ComboBox2->currentIndex(), 3);
+        QVERIFY(f.Button1->isEnabled());
+
+        // Unchanged: the same bytes.
+        QTest::mouseClick(f.Button1, Qt::LeftButton);
+        QCOMPARE(f.result(), 1);
+        QCOMPARE(ReadBytes(ini()), before);
+
+        openEdit(1);
+        f.Edit1->setText("Борис Петрович");
+        f.DateTimePicker1->setDate(QDate(9999, 12, 31));
+        f.ComboBox2->setCurrentIndex(20);
+        QTest::mouseClick(f.Button1, Qt::LeftButton);
+        QCOMPARE(ReadSettingsLines(ini()), Periods() + Person("Анна", 7, 11, 1984, 0, 12) +
+                                               Person("Борис Петрович", 31, 12, 9999, 1, 20) + Person("Вера", 1, 1, 2000, 0, 0));
+    }
+
+    void cancelChangesNothing()
+    {
+        WriteSettingsFile(ini(), Periods() + Person("Анна", 7, 11, 1984, 0, 12));
+        const QByteArray before = ReadBytes(ini());
+        TForm2 &f = openEdit(0);
+        f.Edit1->setText("Другая");
+        f.ComboBox2->setCurrentIndex(9);
+        QTest::mouseClick(f.Button2, Qt::LeftButton);
+        QCOMPARE(f.result(), 2);
+        QCOMPARE(m_state.people.at(0).name, QString("Анна"));
+        QCOMPARE(ReadBytes(ini()), before);
+
+        openAdd();
+        f.Edit1->setText("Новый");
+        f.Button2->click();
+        QCOMPARE(f.result(), 2);
+        QCOMPARE(m_state.people.count(), 1);
+        QCOMPARE(ReadBytes(ini()), before);
+    }
+
+    void noDefaultOrCancelKey()
+    {
+        TForm2 &f = openAdd();
+        f.Edit1->setText("Анна");
+        f.Edit1->setFocus();
+        QTest::keyClick(f.Edit1, Qt::Key_Return);
+        QTest::keyClick(f.Edit1, Qt::Key_Escape);
+        QVERIFY(f.isVisible());
+        QVERIFY(!QFile::exists(ini()));
+    }
+
+    void impossibleStoredDatesOpenAtTheNearestDay_data()
+    {
+        QTest::addColumn<int>("day");
+        QTest::addColumn<int>("month");
+        QTest::addColumn<int>("year");
+        QTest::addColumn<QDate>("shown");
+        QTest::newRow("31 April") << 31 << 4 << 1990 << QDate(1990, 4, 30);
+        QTest::newRow("29 Feb, common year") << 29 << 2 << 2023 << QDate(2023, 2, 28);
+        QTest::newRow("29 Feb, leap year") << 29 << 2 << 2024 << QDate(2024, 2, 29);
+        QTest::newRow("day 0") << 0 << 5 << 1990 << QDate(1990, 5, 1);
+        QTest::newRow("month 13") << 15 << 13 << 1990 << QDate(1990, 12, 15);
+        QTest::newRow("month 0, day 40") << 40 << 0 << 1990 << QDate(1990, 1, 31);
+        QTest::newRow("year 0") << 1 << 1 << 0 << QDate(1, 1, 1);
+        QTest::newRow("year beyond the calendar") << 31 << 12 << 12000 << QDate(9999, 12, 31);
+    }
+    void impossibleStoredDatesOpenAtTheNearestDay()
+    {
+        QFETCH(int, day);
+        QFETCH(int, month);
+        QFETCH(int, year);
+        QFETCH(QDate, shown);
+        WriteSettingsFile(ini(), Periods() + Person("Анна", day, month, year, 0, 1));
+        TForm2 &f = openEdit(0);
+        QCOMPARE(f.DateTimePicker1->date(), shown);
+        // Saving writes the date the picker shows.
+        f.Button1->click();
+        QCOMPARE(ReadSettingsLines(ini()), Periods() + Person("Анна", shown.day(), shown.month(), shown.year(), 0, 1));
+    }
+
+    void valuesBeyondTheListsFallBackToTheFirstItem()
+    {
+        WriteSettingsFile(ini(), Periods() + Person("Анна", 7, 11, 1984, 7, 40));
+        TForm2 &f = openEdit(0);
+        QCOMPARE(f.ComboBox1->currentIndex(), 0);
+        QCOMPARE(f.ComboBox2->currentIndex(), 0);
+        f.Button1->click();
+        QCOMPARE(ReadSettingsLines(ini()), Periods() + Person("Анна", 7, 11, 1984, 0, 0));
+    }
+
+    void editOfAMissingIndexFails()
+    {
+        WriteSettingsFile(ini(), Periods() + Person("Анна", 7, 11, 1984, 0, 12));
+        LoadSettingsFile(ini(), m_state.people, m_state.periods);
+        m_state.editedPersonIndex = 1;
+        QVERIFY_THROWS_EXCEPTION(KelvoraError, m_form->PrepareEdit());
+
+        // The list lost the person while the dialog was open: reported, nothing written.
+        TForm2 &f = openEdit(0);
+        const QByteArray before = ReadBytes(ini());
+        m_state.people.clear();
+        f.Button1->click();
+        QCOMPARE(m_errors, QStringList({"List index out of bounds (0)"}));
+        QVERIFY(f.isVisible());
+        QCOMPARE(ReadBytes(ini()), before);
+    }
+
+    void failedWriteKeepsTheDialogOpenAndRetriesOnce()
+    {
+        m_state.settingsPath = m_dir->filePath("missing folder/Kelvora.ini");
+        TForm2 &f = openAdd();
+        f.Edit1->setText("Анна");
+        f.Button1->click();
+        QCOMPARE(m_errors, QStringList({"Invalid filename"}));
+        QVERIFY(f.isVisible());
+        QCOMPARE(f.result(), 0);
+        QCOMPARE(m_state.people.count(), 0);
+
+        // The folder appears; the second press adds the person once.
+        QVERIFY(QDir().mkpath(m_dir->filePath("missing folder")));
+        f.Button1->click();
+        QCOMPARE(f.result(), 1);
+        QCOMPARE(m_state.people.count(), 1);
+        QCOMPARE(ReadSettingsLines(m_state.settingsPath), Periods() + Person("Анна", 15, 5, 2024, 0, 0));
+    }
+
+    void pictureItemsAreDrawnFromTheFaces()
+    {
+        TForm2 &f = *m_form;
+        const QColor highlight = f.palette().color(QPalette::Active, QPalette::Highlight);
+        for (bool selected : {false, true}) {
+            QImage image(49, 16, QImage::Format_ARGB32);
+            image.fill(Qt::red);
+            {
+                QPainter p(&image);
+                f.ComboBox2DrawItem(&p, 7, QRect(0, 0, 49, 16), selected);
+            }
+            const QColor background = selected ? highlight : QColor(Qt::white);
+            QCOMPARE(image.pixelColor(0, 0), background);
+            QCOMPARE(image.pixelColor(48, 15), background);
+            // The face, 2 pixels in, over the same background.
+            QImage expected(16, 16, QImage::Format_ARGB32);
+            expected.fill(background);
+            {
+                QPainter p(&expected);
+                p.drawPixmap(0, 0, Pictures::imageList1Pixmap(7));
+            }
+            QCOMPARE(image.copy(2, 0, 16, 16), expected);
+            QVERIFY(image.copy(2, 0, 16, 16) != QImage(16, 16, QImage::Format_ARGB32));
+        }
+    }
+
+    void screenshot()
+    {
+        WriteSettingsFile(ini(), Periods() + Person("Анна Петровна", 7, 11, 1984, 1, 12));
+        TForm2 &f = openEdit(0);
+        const QImage shot = f.grab().toImage();
+        QCOMPARE(shot.size(), QSize(257, 89));
+        QVERIFY(shot.save(QCoreApplication::applicationDirPath() + "/screenshot_editor.png"));
+        // The closed picture list shows the person's face.
+        const QImage box = f.ComboBox2->grab().toImage();
+        QVERIFY(box.save(QCoreApplication::applicationDirPath() + "/screenshot_editor_face.png"));
+
+        f.ComboBox2->showPopup();
+        QWidget *popup = f.ComboBox2->view()->window();
+        QTRY_VERIFY(popup->isVisible());
+        QVERIFY(popup->grab().save(QCoreApplication::applicationDirPath() + "/screenshot_editor_list.png"));
+        // Ten rows of 16 pixels at a time.
+        QCOMPARE(f.ComboBox2->view()->visualRect(f.ComboBox2->model()->index(0, 0)).height(), 16);
+        QVERIFY(f.ComboBox2->view()->viewport()->height() >= 160);
+        QVERIFY(f.ComboBox2->view()->viewport()->height() < 180);
+        f.ComboBox2->hidePopup();
+    }
+
+    // The menu commands: the flag held cleared while the editor is open, the menu rebuilt on a save.
+    void newClickAddsToTheMenu()
+    {
+        WriteSettingsFile(ini(), Periods() + Person("Анна", 7, 11, 1984, 0, 12));
+        TInitForm host(ini(), HostOptions(m_dir->path()));
+        host.Form2 = host.adopt(new TForm2(host.state()));
+        bool seen = false;
+        AnswerModal("Form2", [&](QWidget *w) {
+            auto *f = static_cast<TForm2 *>(w);
+            seen = true;
+            QVERIFY(!host.state().menuEnabled);
+            QCOMPARE(f->windowTitle(), QString("Добавление записи"));
+            f->Edit1->setText("Борис ");
+            f->ComboBox2->setCurrentIndex(4);
+            f->Button1->click();
+        });
+        host.newClick();
+        QVERIFY(seen);
+        QVERIFY(host.state().menuEnabled);
+        QAction *item = host.PopupMenu1->findChild<QAction *>("NewItem1");
+        QVERIFY(item);
+        QCOMPARE(item->text(), QString("Борис "));
+        // The newest person stands at the top.
+        QCOMPARE(host.PopupMenu1->actions().first(), item);
+        QCOMPARE(ReadSettingsLines(ini()).mid(9), Person("Борис ", 15, 5, 2024, 0, 4));
+    }
+
+    void editItemChangesThePersonOfTheTag()
+    {
+        WriteSettingsFile(ini(), Periods() + Person("Анна", 7, 11, 1984, 0, 12) + Person("Борис", 1, 2, 1950, 0, 3));
+        TInitForm host(ini(), HostOptions(m_dir->path()));
+        host.Form2 = host.adopt(new TForm2(host.state()));
+        AnswerModal("Form2", [&](QWidget *w) {
+            auto *f = static_cast<TForm2 *>(w);
+            QVERIFY(!host.state().menuEnabled);
+            QCOMPARE(f->windowTitle(), QString("Изменение записи"));
+            QCOMPARE(f->Edit1->text(), QString("Анна"));
+            f->Edit1->setText("Анна Ивановна");
+            f->Button1->click();
+        });
+        host.EditItem(0);
+        QCOMPARE(host.state().editedPersonIndex, 0);
+        QCOMPARE(host.PopupMenu1->findChild<QAction *>("NewItem0")->text(), QString("Анна Ивановна"));
+        QCOMPARE(host.PopupMenu1->findChild<QAction *>("NewItem1")->text(), QString("Борис"));
+
+        // Cancel: nothing rebuilt or written, the flag set again.
+        const QByteArray before = ReadBytes(ini());
+        AnswerModal("Form2", [](QWidget *w) { static_cast<TForm2 *>(w)->Button2->click(); });
+        host.EditItem(1);
+        QVERIFY(host.state().menuEnabled);
+        QCOMPARE(ReadBytes(ini()), before);
+
+        // A tag without a person: the general error box, and the menu usable again.
+        host.EditItem(5);
+        QCOMPARE(m_errors, QStringList({"List index out of bounds (5)"}));
+        QVERIFY(host.state().menuEnabled);
+    }
+
+    // About: a click anywhere closes it.
+    void aboutContent()
+    {
+        TAboutBox box;
+        box.show();
+        QCOMPARE(box.windowTitle(), QString("About..."));
+        QCOMPARE(box.size(), QSize(273, 73));
+        QVERIFY(!(box.windowFlags() & Qt::WindowCloseButtonHint));
+        QVERIFY(box.windowFlags() & Qt::WindowStaysOnTopHint);
+        QCOMPARE(box.Label1->text(), QString("Лунофар"));
+        QVERIFY(box.Label1->font().bold());
+        QCOMPARE(box.Label1->palette().color(QPalette::WindowText), QColor(0x80, 0, 0));
+        QCOMPARE(box.Version->text(), QString("Версия 2.07 (Build 0008)"));
+        QVERIFY(box.Comments->font().bold());
+        QCOMPARE(box.Comments->palette().color(QPalette::WindowText), QColor(0, 0, 0x80));
+        QCOMPARE(box.ProgramIcon->geometry(), QRect(8, 8, 41, 41));
+        QVERIFY(box.ProgramIcon->hasScaledContents());
+        QVERIFY(!box.ProgramIcon->pixmap().isNull());
+        const QImage shot = box.grab().toImage();
+        QVERIFY(shot.save(QCoreApplication::applicationDirPath() + "/screenshot_about.png"));
+        // The window's content is the same each time it opens.
+        box.done(1);
+        box.show();
+        QCOMPARE(box.grab().toImage(), shot);
+    }
+
+    void aboutClosesOnAClickAnywhere_data()
+    {
+        QTest::addColumn<QString>("control");
+        QTest::addColumn<QPoint>("at");
+        QTest::newRow("icon") << "ProgramIcon" << QPoint(20, 20);
+        QTest::newRow("title") << "Label1" << QPoint(5, 5);
+        QTest::newRow("version") << "Version" << QPoint(100, 6);
+        QTest::newRow("author line") << "Comments" << QPoint(128, 6);
+        QTest::newRow("bare panel") << "Panel1" << QPoint(240, 20);
+        QTest::newRow("bevel") << "Panel1" << QPoint(0, 0);
+    }
+    void aboutClosesOnAClickAnywhere()
+    {
+        QFETCH(QString, control);
+        QFETCH(QPoint, at);
+        TAboutBox box;
+        box.show();
+        QWidget *target = box.findChild<QWidget *>(control);
+        QVERIFY(target);
+        QTest::mouseClick(target, Qt::RightButton, {}, at);
+        QVERIFY(box.isVisible());
+        QTest::mouseClick(target, Qt::LeftButton, {}, at);
+        QVERIFY(!box.isVisible());
+        QCOMPARE(box.result(), 1);
+    }
+
+    void aboutClickGreysItsItem()
+    {
+        TInitForm host(ini(), HostOptions(m_dir->path()));
+        host.AboutBox = host.adopt(new TAboutBox);
+        QAction *item = host.PopupMenu1->findChild<QAction *>("About");
+        QVERIFY(item);
+        bool seen = false;
+        AnswerModal("AboutBox", [&](QWidget *w) {
+            seen = true;
+            QVERIFY(!item->isEnabled());
+            QVERIFY(host.state().menuEnabled);
+            QTest::mouseClick(w->findChild<QWidget *>("Label1"), Qt::LeftButton);
+        });
+        host.AboutClick();
+        QVERIFY(seen);
+        QVERIFY(item->isEnabled());
+    }
+};
+
+QTEST_MAIN(TestEditor)
+#include "tst_editor.moc"

@@ -88,7 +88,15 @@ void BuildPage(Report &report)
     ReportBand &band = report.addTitleBand(BandName, BandSize);
     band.setColor(Qt::white);
 
+    // The desktop's window text and tooltip colours, as long as they show on
+    // white paper: a dark theme's would leave the headings invisible.
     const QPalette palette = QGuiApplication::palette();
+    QColor windowText = palette.color(QPalette::WindowText);
+    if (windowText.lightness() > 128)
+        windowText = Qt::black;
+    QColor infoBackground = palette.color(QPalette::ToolTipBase);
+    if (infoBackground.lightness() < 160)
+        infoBackground = QColor(255, 255, 225);
 
     ReportLabel &month = band.addLabel(QStringLiteral("Month"));
     month.setGeometry(48, 0, 305, 34);
@@ -113,7 +121,7 @@ void BuildPage(Report &report)
     for (int i = 0; i < 7; ++i) {
         const bool weekend = i >= 5;
         ReportLabel &h = band.addLabel(QStringLiteral("QRLabel%1").arg(i + 1));
-        h.setFont(font(15, true, weekend ? QColor(255, 0, 0) : palette.color(QPalette::WindowText)));
+        h.setFont(font(15, true, weekend ? QColor(255, 0, 0) : windowText));
         h.setAlignment(Qt::AlignHCenter);
         h.setGeometry(headings[i].left, 57, headings[i].width, 26);
         h.setCaption(QString::fromUtf16(headings[i].text));
@@ -125,7 +133,7 @@ void BuildPage(Report &report)
             ReportShape &cell = band.addShape(shapeName(r, c));
             cell.setGeometry(GridLeft + CellStep * c, GridTop + CellStep * r, CellSize, CellSize);
             cell.setOutline(Qt::black);
-            cell.setFill(c == 0 ? palette.color(QPalette::ToolTipBase) : QColor(Qt::white));
+            cell.setFill(c == 0 ? infoBackground : QColor(Qt::white));
         }
     }
 

@@ -1,5 +1,7 @@
 #include "outputs/tform4.h"
 
+#include "outputs/tform5.h"
+
 #include "model/errors.h"
 #include "report/reportengine.h"
 #include "report/reportprint.h"
@@ -22,6 +24,7 @@ TForm4::TForm4(QWidget *parent) : QWidget(parent)
     setWindowFlags(Qt::Window | Qt::CustomizeWindowHint | Qt::WindowTitleHint | Qt::WindowSystemMenuHint |
                    Qt::WindowMaximizeButtonHint | Qt::WindowCloseButtonHint | Qt::WindowStaysOnTopHint);
     resize(545, 403);
+    setFont(MonthReportFormFont());
 
     ToolBar1 = new QFrame(this);
     ToolBar1->setObjectName(QStringLiteral("ToolBar1"));

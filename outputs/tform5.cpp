@@ -11,6 +11,17 @@
 #include <QRegularExpression>
 #include <QScreen>
 
+// "MS Sans Serif" 8 pt; where it is missing, a narrow sans keeps the captions
+// inside their fixed boxes.
+QFont MonthReportFormFont()
+{
+    QFont font;
+    font.setFamilies({QStringLiteral("MS Sans Serif"), QStringLiteral("DejaVu Sans Condensed"),
+                      QStringLiteral("Liberation Sans Narrow")});
+    font.setPixelSize(11);
+    return font;
+}
+
 // ---------------------------------------------------------------- spin edit
 
 TSpinEdit::TSpinEdit(QWidget *parent) : QSpinBox(parent)
@@ -50,6 +61,7 @@ TForm5::TForm5(QWidget *parent) : QDialog(parent)
     // A tool window with no buttons on its title bar, above every other window.
     setWindowFlags(Qt::Tool | Qt::WindowStaysOnTopHint | Qt::CustomizeWindowHint | Qt::WindowTitleHint);
     setFixedSize(201, 93);
+    setFont(MonthReportFormFont());
 
     Panel1 = new QFrame(this);
     Panel1->setObjectName(QStringLiteral("Panel1"));

@@ -1,6 +1,7 @@
 #pragma once
 // The month and year choice of the printed month page.
 #include <QDialog>
+#include <QFont>
 #include <QSpinBox>
 
 class QComboBox;
@@ -8,6 +9,9 @@ class QDate;
 class QFrame;
 class QLabel;
 class QPushButton;
+
+// The font of the month report's windows.
+QFont MonthReportFormFont();
 
 // A spin edit that takes only digits and signs, reads a text that is not a
 // whole number as its minimum and brings a value outside its range into it.

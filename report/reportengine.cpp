@@ -33,7 +33,9 @@ const QPaintDevice *measuringDevice()
 
 QFont baseQFont(const ReportFont &rf, double pointSize)
 {
-    QFont font(rf.family);
+    QFont font;
+    // Where the named face is missing, a narrow sans comes closest to its widths.
+    font.setFamilies({rf.family, QStringLiteral("DejaVu Sans Condensed"), QStringLiteral("Liberation Sans Narrow")});
     font.setPointSizeF(pointSize);
     font.setBold(rf.bold);
     // Unhinted glyphs scale linearly, so a line of text has the same length

@@ -194,6 +194,31 @@ private slots:
         QCOMPARE(place(rep, QStringLiteral("QRShape41")).top(), 448);
     }
 
+    void darkDesktopThemeStillPrintsReadably()
+    {
+        const QPalette saved = QGuiApplication::palette();
+        QPalette dark = saved;
+        dark.setColor(QPalette::WindowText, QColor(240, 240, 240));
+        dark.setColor(QPalette::ToolTipBase, QColor(40, 40, 40));
+        QGuiApplication::setPalette(dark);
+        Report rep;
+        MonthReport::BuildPage(rep);
+        QGuiApplication::setPalette(saved);
+        QCOMPARE(band(rep).findAs<ReportLabel>(QStringLiteral("QRLabel1"))->font().color, QColor(Qt::black));
+        QVERIFY(band(rep).findAs<ReportShape>(QStringLiteral("QRShape1"))->fill().lightness() > 200);
+
+        // A light desktop's own colours are kept.
+        QPalette light = saved;
+        light.setColor(QPalette::WindowText, QColor(0, 0, 90));
+        light.setColor(QPalette::ToolTipBase, QColor(255, 255, 200));
+        QGuiApplication::setPalette(light);
+        Report lit;
+        MonthReport::BuildPage(lit);
+        QGuiApplication::setPalette(saved);
+        QCOMPARE(band(lit).findAs<ReportLabel>(QStringLiteral("QRLabel1"))->font().color, QColor(0, 0, 90));
+        QCOMPARE(band(lit).findAs<ReportShape>(QStringLiteral("QRShape9"))->fill(), QColor(255, 255, 200));
+    }
+
     void weekRows_data()
     {
         QTest::addColumn<int>("year");

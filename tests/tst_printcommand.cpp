@@ -1,0 +1,228 @@
+// "На принтер" from the tray menu: the month dialog, the model for the chosen
+// year, the preview, printing, and the menu flag and the page afterwards.
+#include "model/clock.h"
+#include "outputs/monthreport.h"
+#include "outputs/tform3.h"
+#include "outputs/tform4.h"
+#include "outputs/tform5.h"
+#include "report/reportprint.h"
+#include "resources/pictures.h"
+#include "shell/dialogs.h"
+#include "shell/startup.h"
+#include "shell/tinitform.h"
+#include "testsupport.h"
+
+#include <QAction>
+#include <QComboBox>
+#include <QPrinter>
+#include <QPushButton>
+#include <QTemporaryDir>
+#include <QToolButton>
+#include <QtTest>
+
+#include <memory>
+
+using namespace TestSupport;
+using namespace ReportEngine;
+
+namespace {
+const QDateTime Now(QDate(2025, 3, 10), QTime(12, 0));
+
+int DayCells(Report &rep)
+{
+    int n = 0;
+    for (const auto &e : MonthReport::Band(rep).elements())
+        n += e->name().startsWith(QLatin1String("NewLabel")) || e->name().startsWith(QLatin1String("NewImg"));
+    return n;
+}
+
+QString Caption(Report &rep, const QString &name)
+{
+    auto *label = MonthReport::Band(rep).findAs<ReportLabel>(name);
+    return label ? label->caption() : QStringLiteral("<none>");
+}
+}
+
+class TestPrintCommand : public QObject {
+    Q_OBJECT
+    std::unique_ptr<QTemporaryDir> m_dir;
+    std::unique_ptr<TInitForm> m_host;
+    QStringList m_messages;
+    std::unique_ptr<QTimer> m_previewPoll;
+    int m_previewsSeen = 0;
+
+    TInitForm &host()
+    {
+        const QString ini = m_dir->filePath(QStringLiteral("Kelvora.ini"));
+        WriteSettingsFile(ini, {"H23,6884368", "E28,42612413", "I33,16381152", "[Анна]", "15", "3", "2025", "0", "4"});
+        m_host = std::make_unique<TInitForm>(ini, HostOptions(m_dir->path()));
+        CreateWindows(*m_host);
+        return *m_host;
+    }
+
+    // Answers the month dialog once it is up; `choose` may look at it and
+    // sets month and year.
+    void answerDialog(int button, std::function<void(TForm5 *)> choose = {})
+    {
+        AnswerModal(QStringLiteral("TForm5"), [this, button, choose](QWidget *w) {
+            auto *form = static_cast<TForm5 *>(w);
+            QVERIFY(!m_host->state().menuEnabled);
+            if (choose)
+                choose(form);
+            (button == 1 ? form->Button1 : form->Button2)->click();
+        });
+    }
+
+    // Once the preview window is up: `look` at it, then close it with "Закрыть".
+    void whenPreviewShown(std::function<void(TForm4 *)> look)
+    {
+        m_previewPoll = std::make_unique<QTimer>();
+        m_previewPoll->setInterval(10);
+        connect(m_previewPoll.get(), &QTimer::timeout, this, [this, look] {
+            TForm4 *form = m_host->Form4;
+            if (!form->isVisible())
+                return;
+            m_previewPoll->stop();
+            ++m_previewsSeen;
+            look(form);
+            form->SpeedButton3->click();
+        });
+        m_previewPoll->start();
+    }
+
+    QAction *printItem() { return m_host->findChild<QAction *>(QStringLiteral("PrintKelvora0")); }
+
+private slots:
+    void initTestCase()
+    {
+        SetUpLocaleAndClock(Now);
+        QLoggingCategory::setFilterRules(QStringLiteral("qt.core.qobject.connect=false"));
+    }
+    void init()
+    {
+        m_dir = std::make_unique<QTemporaryDir>();
+        m_messages.clear();
+        m_previewsSeen = 0;
+        Clock::setFixed(Now);
+        Dialogs::setMessageHook([this](const QString &text, bool isError) { m_messages << (isError ? "E:" : "M:") + text; });
+    }
+    void cleanup()
+    {
+        m_previewPoll.reset();
+        m_host.reset();
+        Dialogs::clearHooks();
+    }
+
+    void previewsAndPrintsTheChosenMonth()
+    {
+        TInitForm &h = host();
+        Report &rep = h.Form3->Rep;
+        QVERIFY(printItem());
+        const QString pdf = m_dir->filePath(QStringLiteral("printed.pdf"));
+
+        answerDialog(1, [](TForm5 *form) {
+            // Opens on the current month and year.
+            QCOMPARE(form->ComboBox1->currentText(), QStringLiteral("Март"));
+            QCOMPARE(form->Year->value(), 2025);
+            form->ComboBox1->setCurrentIndex(7); // Август
+        });
+        whenPreviewShown([&](TForm4 *form) {
+            QVERIFY(!h.state().menuEnabled);
+            QCOMPARE(form->QRPreview->report(), &rep);
+            QCOMPARE(Caption(rep, QStringLiteral("Month")), QStringLiteral("Август"));
+            QCOMPARE(Caption(rep, QStringLiteral("Year")), QStringLiteral("2025"));
+            QCOMPARE(Caption(rep, QStringLiteral("QRLabel10")), QStringLiteral("Анна"));
+            QCOMPARE(DayCells(rep), 4 * 31);
+            // August 2025 takes five rows.
+            QCOMPARE(MonthReport::Band(rep).find(QStringLiteral("QRShape50"))->geometry().top(), 460);
+            // The pictures are the program's own mark pictures.
+            auto *k = MonthReport::Band(rep).findAs<ReportImage>(QStringLiteral("NewImg11"));
+            const int index = MonthReport::MarkPictureIndex(h.state().yearTable[29][1]);
+            QVERIFY(index >= 0);
+            QCOMPARE(k->picture(), Pictures::emotion(index));
+
+            QPrinter &printer = h.Form3->RepPrinter.printer(rep);
+            printer.setOutputFormat(QPrinter::PdfFormat);
+            printer.setOutputFileName(pdf);
+            form->SpeedButton1->click();
+            QVERIFY(form->isVisible());
+        });
+        h.PrintKelvora(0);
+
+        QCOMPARE(m_previewsSeen, 1);
+        QVERIFY(h.state().menuEnabled);
+        QCOMPARE(DayCells(rep), 0);
+        QCOMPARE(h.state().chosenYear, 2025);
+        QVERIFY(m_messages.isEmpty());
+        QFile printed(pdf);
+        QVERIFY(printed.open(QIODevice::ReadOnly));
+        QVERIFY(printed.readAll().startsWith("%PDF-"));
+
+        // The next run opens on the current month again, and the year 50 is
+        // the year 50; the printer settings of the first run are kept.
+        answerDialog(1, [](TForm5 *form) {
+            QCOMPARE(form->ComboBox1->currentText(), QStringLiteral("Март"));
+            QCOMPARE(form->Year->value(), 2025);
+            form->ComboBox1->setCurrentIndex(0);
+            form->Year->setValue(50);
+        });
+        whenPreviewShown([&](TForm4 *) {
+            QCOMPARE(Caption(rep, QStringLiteral("Month")), QStringLiteral("Январь"));
+            QCOMPARE(Caption(rep, QStringLiteral("Year")), QStringLiteral("50"));
+            // 1 January 50 was a Saturday: six rows, the 31st on a Monday.
+            QCOMPARE(MonthReport::Band(rep).find(QStringLiteral("NewLabel1"))->geometry().left(), 72 * 6 + 79);
+            QCOMPARE(MonthReport::Band(rep).find(QStringLiteral("QRShape50"))->geometry().top(), 536);
+            // Born in 2025: no pictures at all.
+            QVERIFY(MonthReport::Band(rep).findAs<ReportImage>(QStringLiteral("NewImg115"))->picture().isNull());
+            QCOMPARE(h.Form3->RepPrinter.printer(rep).outputFileName(), pdf);
+        });
+        h.PrintKelvora(0);
+        QCOMPARE(m_previewsSeen, 2);
+        QCOMPARE(h.state().chosenYear, 50);
+        QCOMPARE(DayCells(rep), 0);
+        QVERIFY(h.state().menuEnabled);
+    }
+
+    void cancelBuildsNothing()
+    {
+        TInitForm &h = host();
+        answerDialog(2);
+        whenPreviewShown([](TForm4 *) {});
+        h.PrintKelvora(0);
+        QCOMPARE(m_previewsSeen, 0);
+        QVERIFY(!h.state().hasYearTable);
+        QVERIFY(h.state().menuEnabled);
+        QCOMPARE(DayCells(h.Form3->Rep), 0);
+        QVERIFY(m_messages.isEmpty());
+    }
+
+    void yearZeroIsAnInvalidDate_data()
+    {
+        QTest::addColumn<QString>("typed");
+        QTest::newRow("0") << QStringLiteral("0");
+        QTest::newRow("not a number") << QStringLiteral("1-9");
+    }
+
+    void yearZeroIsAnInvalidDate()
+    {
+        QFETCH(QString, typed);
+        TInitForm &h = host();
+        answerDialog(1, [typed](TForm5 *form) {
+            form->Year->setFocus();
+            form->Year->selectAll();
+            QTest::keyClick(form->Year, Qt::Key_Delete);
+            QTest::keyClicks(form->Year, typed);
+        });
+        whenPreviewShown([](TForm4 *) {});
+        h.PrintKelvora(0);
+        QCOMPARE(m_previewsSeen, 0);
+        QCOMPARE(m_messages, QStringList({QStringLiteral("E:Invalid argument to date encode")}));
+        QCOMPARE(h.state().chosenYear, 0);
+        QVERIFY(h.state().menuEnabled);
+        QCOMPARE(DayCells(h.Form3->Rep), 0);
+        QVERIFY(!h.Form4->isVisible());
+    }
+};
+
+QTEST_MAIN(TestPrintCommand)
+#include "tst_printcommand.moc"

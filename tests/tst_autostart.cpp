@@ -134,14 +134,6 @@ private slots:
         QVERIFY(!AutoStart::Find());
         QFile::remove(blocker);
     }
-
-    void programPathIsTheRunningExecutable()
-    {
-        const QString path = AutoStart::ProgramPath();
-        QVERIFY(QFileInfo(path).isAbsolute());
-        QVERIFY(QFileInfo(path).isFile());
-        QCOMPARE(QFileInfo(path).fileName(), QString("tst_autostart"));
-    }
 };
 
 QTEST_GUILESS_MAIN(TestAutoStart)

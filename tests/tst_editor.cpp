@@ -81,20 +81,11 @@ private slots:
         Dialogs::clearHooks();
     }
 
-    void layout()
+    void listsAndTabOrder()
     {
         TForm2 &f = *m_form;
-        QCOMPARE(f.size(), QSize(257, 89));
-        QVERIFY(f.windowFlags() & Qt::WindowStaysOnTopHint);
-        QVERIFY(!(f.windowFlags() & Qt::WindowCloseButtonHint));
-        QCOMPARE(f.Panel1->frameShadow(), QFrame::Sunken);
-        QCOMPARE(f.Edit1->geometry(), QRect(40, 8, 153, 21));
-        QCOMPARE(f.DateTimePicker1->geometry(), QRect(96, 32, 97, 21));
-        QCOMPARE(f.Button1->text(), QString("Сохранить"));
         QVERIFY(!f.Button1->isEnabled()); // as created
-        QCOMPARE(f.ComboBox1->toolTip(), QString("Время суток"));
-        QCOMPARE(f.ComboBox1->itemText(0), QString("AM"));
-        QCOMPARE(f.ComboBox1->itemText(1), QString("PM"));
+        QVERIFY(!(f.windowFlags() & Qt::WindowCloseButtonHint));
         // Only the faces; the balloon is never offered.
         QCOMPARE(f.ComboBox2->count(), 32);
         QCOMPARE(f.ComboBox2->maxVisibleItems(), 10);
@@ -434,18 +425,7 @@ private slots:
     {
         TAboutBox box;
         box.show();
-        QCOMPARE(box.windowTitle(), QString("About..."));
-        QCOMPARE(box.size(), QSize(273, 73));
         QVERIFY(!(box.windowFlags() & Qt::WindowCloseButtonHint));
-        QVERIFY(box.windowFlags() & Qt::WindowStaysOnTopHint);
-        QCOMPARE(box.Label1->text(), QString("Лунофар"));
-        QVERIFY(box.Label1->font().bold());
-        QCOMPARE(box.Label1->palette().color(QPalette::WindowText), QColor(0x80, 0, 0));
-        QCOMPARE(box.Version->text(), QString("Версия 2.07 (Build 0008)"));
-        QVERIFY(box.Comments->font().bold());
-        QCOMPARE(box.Comments->palette().color(QPalette::WindowText), QColor(0, 0, 0x80));
-        QCOMPARE(box.ProgramIcon->geometry(), QRect(8, 8, 41, 41));
-        QVERIFY(box.ProgramIcon->hasScaledContents());
         QVERIFY(!box.ProgramIcon->pixmap().isNull());
         const QImage shot = box.grab().toImage();
         QVERIFY(shot.save(QCoreApplication::applicationDirPath() + "/screenshot_about.png"));

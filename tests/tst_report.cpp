@@ -5,9 +5,7 @@
 #include "report/reportengine.h"
 #include "report/reportprint.h"
 
-#include <QApplication>
 #include <QBuffer>
-#include <QDialog>
 #include <QPrinter>
 #include <QProcess>
 #include <QRegularExpression>
@@ -360,36 +358,6 @@ private slots:
         printer.setPrintRange(QPrinter::AllPages);
         printer.setOutputFileName(QStringLiteral("/nonexistent-dir/x.pdf"));
         QVERIFY_THROWS_EXCEPTION(KelvoraError, settings.print(report, nullptr));
-    }
-
-    void printerSetupKeepsOnlyConfirmedChoices()
-    {
-        Report report;
-        makeBand(report);
-        ReportPrinter settings;
-        QPrinter &printer = settings.printer(report);
-        printer.setOutputFormat(QPrinter::PdfFormat);
-        printer.setOutputFileName(QStringLiteral("/tmp/kelvora-setup-test.pdf"));
-
-        bool seen = false;
-        QTimer::singleShot(0, [&] {
-            auto *dialog = qobject_cast<QDialog *>(QApplication::activeModalWidget());
-            QVERIFY(dialog);
-            seen = dialog->objectName() == QStringLiteral("PrinterSetup");
-            dialog->reject();
-        });
-        QVERIFY(!settings.setup(report, nullptr));
-        QVERIFY(seen);
-        QCOMPARE(printer.copyCount(), 1);
-        QCOMPARE(printer.outputFileName(), QStringLiteral("/tmp/kelvora-setup-test.pdf"));
-
-        QTimer::singleShot(0, [&] {
-            auto *dialog = qobject_cast<QDialog *>(QApplication::activeModalWidget());
-            QVERIFY(dialog);
-            dialog->accept();
-        });
-        QVERIFY(settings.setup(report, nullptr));
-        QCOMPARE(&settings.printer(report), &printer);
     }
 
     void previewWaitsUntilEnded()

@@ -5,6 +5,7 @@
 #include "report/reportengine.h"
 #include "report/reportprint.h"
 
+#include <QApplication>
 #include <QBuffer>
 #include <QPrinter>
 #include <QProcess>
@@ -358,6 +359,26 @@ private slots:
         printer.setPrintRange(QPrinter::AllPages);
         printer.setOutputFileName(QStringLiteral("/nonexistent-dir/x.pdf"));
         QVERIFY_THROWS_EXCEPTION(KelvoraError, settings.print(report, nullptr));
+    }
+
+    void withoutAPrinterPrintingOffersTheSetupFirst()
+    {
+        Report report;
+        makeBand(report);
+        ReportPrinter settings;
+        QPrinter &printer = settings.printer(report);
+        if (!printer.printerName().isEmpty())
+            QSKIP("a printer is installed here");
+        QString seen;
+        QTimer::singleShot(0, [&] {
+            if (QWidget *dialog = QApplication::activeModalWidget()) {
+                seen = dialog->objectName();
+                QMetaObject::invokeMethod(dialog, "reject");
+            }
+        });
+        // Cancelled: nothing printed and no error.
+        QVERIFY(!settings.print(report, nullptr));
+        QCOMPARE(seen, QStringLiteral("PrinterSetup"));
     }
 
     void previewWaitsUntilEnded()

@@ -3,12 +3,16 @@
 #include "shell/apptitle.h"
 #include "shell/startup.h"
 #include "shell/tinitform.h"
-#include "store/settingsfile.h"
+#include "store/settingspath.h"
 
 #include <QApplication>
 
+#include <csignal>
+
 int main(int argc, char *argv[])
 {
+    // A file-size limit must fail the write with "Disk full", not end the program.
+    std::signal(SIGXFSZ, SIG_IGN);
     QApplication app(argc, argv);
     QApplication::setApplicationName(AppTitle());
     QApplication::setApplicationDisplayName(AppTitle());
@@ -16,7 +20,8 @@ int main(int argc, char *argv[])
     // Closing a dialog must not end a program whose only face is its tray icon.
     QApplication::setQuitOnLastWindowClosed(false);
 
-    TInitForm host(DefaultSettingsPath());
+    // Beside the executable, or the user's own copy when that folder is closed to them.
+    TInitForm host(SettingsPath());
     if (host.secondCopy())
         return 0;
     CreateWindows(host);

@@ -10,7 +10,9 @@
 #include <QFileInfo>
 
 #include <cerrno>
+#include <cstdio>
 #include <fcntl.h>
+#include <sys/stat.h>
 #include <unistd.h>
 
 namespace {
@@ -153,9 +155,42 @@ QByteArray SerializeSettings(const PersonList &people, const CyclePeriods &perio
     return out;
 }
 
+namespace {
+// A file that is there but cannot be read or understood is kept beside as
+// "<name>.bad" before a save replaces it: the people in it may exist nowhere
+// else. An older ".bad" gives way to the newer one.
+void KeepUnreadableFile(const QString &path)
+{
+    const QByteArray native = QFile::encodeName(path);
+    struct stat st {};
+    if (::stat(native.constData(), &st) != 0 || !S_ISREG(st.st_mode))
+        return; // nothing there, or something the save itself refuses
+    const QString bad = path + QStringLiteral(".bad");
+    QByteArray bytes;
+    try {
+        bytes = ReadWholeFile(path);
+    } catch (const KelvoraError &) {
+        // Not even readable: move it aside whole; that needs no read access.
+        if (::rename(native.constData(), QFile::encodeName(bad).constData()) != 0)
+            throw KelvoraError(FileErrorMessage(errno));
+        return;
+    }
+    try {
+        PersonList people;
+        CyclePeriods periods;
+        ParseSettings(bytes, people, periods);
+        return;
+    } catch (const KelvoraError &) {
+    }
+    WriteFileAtomically(bad, bytes);
+}
+}
+
 void SaveSettingsFile(const QString &path, const PersonList &people, const CyclePeriods &periods)
 {
-    WriteFileAtomically(path, SerializeSettings(people, periods));
+    const QByteArray bytes = SerializeSettings(people, periods);
+    KeepUnreadableFile(path);
+    WriteFileAtomically(path, bytes);
 }
 
 QString DefaultSettingsPath()

@@ -1,0 +1,274 @@
+// Menu commands that the file system fails: a full disk, a settings file that
+// is a folder, a folder that is not there. Each failure shows one error box;
+// the settings file keeps its old content; what the user did is neither lost
+// from memory nor silently half-saved; the menu opens again.
+#include "model/clock.h"
+#include "model/errors.h"
+#include "shell/dialogs.h"
+#include "shell/startup.h"
+#include "shell/tform2.h"
+#include "shell/tform8.h"
+#include "shell/tinitform.h"
+#include "store/tform6.h"
+#include "testsupport.h"
+
+#include <QLineEdit>
+#include <QMenu>
+#include <QPushButton>
+#include <QTemporaryDir>
+#include <QtTest>
+
+#include <csignal>
+#include <sys/resource.h>
+#include <unistd.h>
+
+using namespace TestSupport;
+
+namespace {
+const QDateTime Noon(QDate(2024, 6, 10), QTime(12, 0));
+
+QStringList Person(const QString &name, int day, int month, int year, int picture)
+{
+    return {"[" + name + "]", QString::number(day), QString::number(month), QString::number(year), "0",
+            QString::number(picture)};
+}
+QStringList Periods() { return {"H23,6884368", "E28,42612413", "I33,16381152"}; }
+QStringList Family()
+{
+    return Periods() + Person("A", 1, 2, 1980, 3) + Person("B", 15, 7, 1985, 7) + Person("C", 20, 9, 2010, 12);
+}
+
+// Files may grow to `bytes` only, as on a disk that is nearly full. The
+// process ignores SIGXFSZ, as the program does, so a write fails instead.
+class FileSizeLimit {
+public:
+    explicit FileSizeLimit(rlim_t bytes)
+    {
+        ::getrlimit(RLIMIT_FSIZE, &m_old);
+        const rlimit limit{bytes, m_old.rlim_max};
+        if (::setrlimit(RLIMIT_FSIZE, &limit) != 0)
+            qFatal("setrlimit");
+    }
+    ~FileSizeLimit() { ::setrlimit(RLIMIT_FSIZE, &m_old); }
+    FileSizeLimit(const FileSizeLimit &) = delete;
+    FileSizeLimit &operator=(const FileSizeLimit &) = delete;
+
+private:
+    rlimit m_old{};
+};
+
+QStringList Entries(const QString &folder)
+{
+    return QDir(folder).entryList(QDir::Files | QDir::Dirs | QDir::Hidden | QDir::NoDotAndDotDot, QDir::Name);
+}
+}
+
+class TestCommandFaults : public QObject {
+    Q_OBJECT
+    std::unique_ptr<QTemporaryDir> m_dir;
+    std::unique_ptr<TInitForm> m_host;
+    QStringList m_errors;
+
+    QString ini() const { return m_dir->filePath("Kelvora.ini"); }
+    TInitForm &host()
+    {
+        m_host = std::make_unique<TInitForm>(ini(), HostOptions(m_dir->path()));
+        CreateWindows(*m_host);
+        return *m_host;
+    }
+    template <class T = QAction>
+    T *item(const QString &name)
+    {
+        return m_host->findChild<T *>(name);
+    }
+    // The tray menu opens on a click, as the user would find it.
+    bool menuOpens()
+    {
+        if (!m_host->state().menuEnabled)
+            return false;
+        emit m_host->trayIcon()->activated(QSystemTrayIcon::Trigger);
+        const bool shown = m_host->PopupMenu1->isVisible();
+        m_host->PopupMenu1->hide();
+        return shown;
+    }
+    QStringList personItems()
+    {
+        QStringList names;
+        for (QAction *a : m_host->PopupMenu1->actions())
+            if (a->objectName().startsWith("NewItem"))
+                names << a->text();
+        return names;
+    }
+
+private slots:
+    void initTestCase()
+    {
+        SetUpLocaleAndClock(Noon);
+        QLoggingCategory::setFilterRules("qt.core.qobject.connect=false");
+        std::signal(SIGXFSZ, SIG_IGN);
+    }
+    void init()
+    {
+        m_dir = std::make_unique<QTemporaryDir>();
+        m_errors.clear();
+        Clock::setFixed(Noon);
+        Dialogs::setMessageHook([this](const QString &text, bool isError) {
+            if (isError)
+                m_errors << text;
+        });
+    }
+    void cleanup()
+    {
+        m_host.reset();
+        Dialogs::clearHooks();
+    }
+
+    void settingsFileThatIsAFolder()
+    {
+        QVERIFY(QDir().mkdir(ini()));
+        TInitForm &h = host();
+        QCOMPARE(m_errors, QStringList{"File access denied"});
+        // Every change of day reads the file again; the same fault is told once.
+        for (int day = 1; day <= 3; ++day) {
+            Clock::setFixed(Noon.addDays(day));
+            h.Timer1Timer();
+        }
+        QCOMPARE(m_errors.size(), 1);
+        QVERIFY(menuOpens());
+
+        // Adding a person: the editor tells why it cannot save and keeps the input.
+        bool tried = false;
+        AnswerModal("Form2", [&](QWidget *w) {
+            auto *f = static_cast<TForm2 *>(w);
+            f->Edit1->setText("Дарья");
+            f->Button1->click();
+            tried = f->isVisible() && f->Edit1->text() == "Дарья";
+            f->Button2->click();
+        });
+        h.newClick();
+        QVERIFY(tried);
+        QCOMPARE(m_errors, QStringList({"File access denied", "File access denied"}));
+        QCOMPARE(h.state().people.count(), 0);
+        QVERIFY(QFileInfo(ini()).isDir()); // left as it was
+        QVERIFY(menuOpens());
+
+        // The folder gives way to a file: the next rebuild reads it quietly.
+        QVERIFY(QDir().rmdir(ini()));
+        WriteSettingsFile(ini(), Family());
+        h.RefreshItems();
+        QCOMPARE(personItems(), QStringList({"C", "B", "A"}));
+        QCOMPARE(m_errors.size(), 2);
+    }
+
+    void diskFullWhileDeleting()
+    {
+        WriteSettingsFile(ini(), Family());
+        TInitForm &h = host();
+        const QByteArray original = ReadBytes(ini());
+        {
+            FileSizeLimit limit(64);
+            AnswerModal("Form8", [](QWidget *w) { static_cast<TForm8 *>(w)->Button1->click(); });
+            h.DeleteItem(1); // the menu item's command, run here while the disk is full
+        }
+        QCOMPARE(m_errors, QStringList{"Disk full"});
+        QCOMPARE(ReadBytes(ini()), original);
+        // Memory, menu and file agree again: B is still there, in every one.
+        QCOMPARE(h.state().people.count(), 3);
+        QCOMPARE(personItems(), QStringList({"C", "B", "A"}));
+        QCOMPARE(item("DeleteItem1")->data().toInt(), 1);
+        QVERIFY(menuOpens());
+
+        // With room on the disk the same delete goes through.
+        AnswerModal("Form8", [](QWidget *w) { static_cast<TForm8 *>(w)->Button1->click(); });
+        item("DeleteItem1")->trigger();
+        QTRY_COMPARE(personItems(), QStringList({"C", "A"}));
+        QCOMPARE(ReadSettingsLines(ini()), Periods() + Person("A", 1, 2, 1980, 3) + Person("C", 20, 9, 2010, 12));
+        QCOMPARE(m_errors.size(), 1);
+    }
+
+    void diskFullInTheEditor()
+    {
+        WriteSettingsFile(ini(), Family());
+        TInitForm &h = host();
+        const QByteArray original = ReadBytes(ini());
+        QStringList seen;
+        AnswerModal("Form2", [&](QWidget *w) {
+            auto *f = static_cast<TForm2 *>(w);
+            f->Edit1->setText("Дарья");
+            {
+                FileSizeLimit limit(64);
+                f->Button1->click();
+            }
+            seen << QString::number(m_errors.size()) << QString::number(f->isVisible());
+            seen << QString::number(h.state().people.count());
+            seen << QString(ReadBytes(ini()) == original ? "intact" : "changed");
+            // The disk has room again: the same input is saved by a second press.
+            f->Button1->click();
+        });
+        h.newClick();
+        QCOMPARE(seen, QStringList({"1", "1", "3", "intact"}));
+        QCOMPARE(m_errors, QStringList{"Disk full"});
+        QCOMPARE(personItems(), QStringList({"Дарья", "C", "B", "A"}));
+        QVERIFY(h.state().menuEnabled);
+        QVERIFY(menuOpens());
+    }
+
+    void diskFullInTheSettingsDialog()
+    {
+        WriteSettingsFile(ini(), Family());
+        TInitForm &h = host();
+        const QByteArray original = ReadBytes(ini());
+        bool stayedOpen = false;
+        AnswerModal("Form6", [&](QWidget *w) {
+            auto *f = static_cast<TForm6 *>(w);
+            f->Edit1->setText("25");
+            {
+                FileSizeLimit limit(16);
+                f->Button2->click();
+            }
+            stayedOpen = f->isVisible();
+            f->Button1->click();
+        });
+        h.ParametresClick();
+        QVERIFY(stayedOpen);
+        QCOMPARE(m_errors, QStringList{"Disk full"});
+        QCOMPARE(ReadBytes(ini()), original);
+        // The new period is kept in memory for this run, as the dialog took it.
+        QCOMPARE(h.state().periods.physical, 25.0);
+        QVERIFY(item("N6")->isEnabled());
+        QVERIFY(menuOpens());
+    }
+
+    void textExportOnAFullDisk()
+    {
+        WriteSettingsFile(ini(), Family());
+        TInitForm &h = host();
+        const QString target = m_dir->filePath("A.txt");
+        WriteSettingsFile(target, {"an older export"});
+        Dialogs::setSaveFileHook([&](const QString &) { return target; });
+        {
+            FileSizeLimit limit(1000); // the export is some 6 700 bytes
+            h.SaveKelvora(0);
+        }
+        QCOMPARE(m_errors, QStringList{"Disk full"});
+        QCOMPARE(ReadSettingsLines(target), QStringList{"an older export"});
+        QCOMPARE(Entries(m_dir->path()), QStringList({"A.txt", "Kelvora.ini", "kelvora-test.lock"}));
+        QVERIFY(menuOpens());
+
+        // Into a folder that is not there, and through a file taken for a folder.
+        for (const QString &bad : {m_dir->filePath("gone/A.txt"), ini() + "/A.txt"}) {
+            Dialogs::setSaveFileHook([&](const QString &) { return bad; });
+            h.SaveKelvora(0);
+        }
+        QCOMPARE(m_errors, QStringList({"Disk full", "Invalid filename", "Invalid filename"}));
+        QVERIFY(menuOpens());
+
+        Dialogs::setSaveFileHook([&](const QString &) { return target; });
+        h.SaveKelvora(0);
+        QCOMPARE(ReadBytes(target).count("\r\n"), 64);
+        QCOMPARE(m_errors.size(), 3);
+    }
+};
+
+QTEST_MAIN(TestCommandFaults)
+#include "tst_commandfaults.moc"

@@ -16,13 +16,15 @@ void TInitForm::DeleteItem(int tag)
         const int index = tag;
         if (index >= m_state.people.count() || !(m_state.people.at(index) == person))
             return;
+        const PersonList before = m_state.people;
         m_state.people.remove(index);
         try {
             SaveSettingsFile(m_state.settingsPath, m_state.people, m_state.periods);
         } catch (...) {
-            // The file still holds the person: show the list as it is there,
-            // so that every item's index matches the list again.
-            RefreshItems();
+            // The file still holds the person, and so do the list and the menu
+            // again. No new read here: a file that cannot be written may not
+            // read either, and one failure is one box.
+            m_state.people = before;
             throw;
         }
         RefreshItems();

@@ -186,6 +186,23 @@ private slots:
         QCOMPARE(m_errors.size(), 1);
     }
 
+    // The file turned into something unreadable after the menu was built, and
+    // the delete cannot be saved either: one box, and the person stays.
+    void deleteWhenTheFileCannotBeReadOrWritten()
+    {
+        WriteSettingsFile(ini(), Family());
+        TInitForm &h = host();
+        QVERIFY(QFile::remove(ini()));
+        QVERIFY(QDir().mkdir(ini()));
+        AnswerModal("Form8", [](QWidget *w) { static_cast<TForm8 *>(w)->Button1->click(); });
+        h.DeleteItem(1);
+        QCOMPARE(m_errors, QStringList{"File access denied"});
+        QCOMPARE(h.state().people.count(), 3);
+        QCOMPARE(h.state().people.at(1).name, QString("B"));
+        QCOMPARE(personItems(), QStringList({"C", "B", "A"}));
+        QVERIFY(menuOpens());
+    }
+
     void diskFullInTheEditor()
     {
         WriteSettingsFile(ini(), Family());

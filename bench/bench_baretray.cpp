@@ -20,7 +20,7 @@ int main(int argc, char **argv)
     QMenu menu;
     for (int i = 0; i < 10; ++i)
         menu.addAction(QStringLiteral("Пункт %1").arg(i));
-    QSystemTrayIcon tray(QIcon(pix));
+    QSystemTrayIcon tray{QIcon(pix)};
     tray.setToolTip(QStringLiteral("bare"));
     QObject::connect(&tray, &QSystemTrayIcon::activated, [&] { menu.popup(QCursor::pos()); });
     tray.show();

@@ -1,6 +1,7 @@
 #include "resources/pictures.h"
 
 #include <QHash>
+#include <QIconEngine>
 #include <QMutex>
 #include <QMutexLocker>
 #include <QPainter>
@@ -152,16 +153,37 @@ QString programIconPath()
     return QStringLiteral(":/pictures/kelvora.svg");
 }
 
-QIcon programIcon()
-{
-    QIcon icon;
-    for (int size : {16, 22, 24, 32, 48, 64, 128, 256}) {
-        const QPixmap pixmap = programIconPixmap(size);
-        if (!pixmap.isNull())
-            icon.addPixmap(pixmap);
+namespace {
+// Draws the program icon at the size that is asked for, when it is asked for:
+// rendering every size up front would cost the start-up of a tray program
+// more than everything else it does.
+class ProgramIconEngine : public QIconEngine {
+public:
+    void paint(QPainter *painter, const QRect &rect, QIcon::Mode mode, QIcon::State state) override
+    {
+        const qreal dpr = painter->device() ? painter->device()->devicePixelRatioF() : 1.0;
+        painter->drawPixmap(rect, pixmap(rect.size() * dpr, mode, state));
     }
-    return icon;
-}
+    QPixmap pixmap(const QSize &size, QIcon::Mode, QIcon::State) override
+    {
+        return programIconPixmap(qMax(size.width(), size.height()));
+    }
+    QSize actualSize(const QSize &size, QIcon::Mode, QIcon::State) override
+    {
+        const int side = qMin(qMin(size.width(), size.height()), MaxIconSize);
+        return QSize(side, side);
+    }
+    QList<QSize> availableSizes(QIcon::Mode, QIcon::State) override
+    {
+        return {QSize(16, 16), QSize(22, 22), QSize(24, 24), QSize(32, 32), QSize(48, 48),
+                QSize(64, 64), QSize(128, 128), QSize(256, 256)};
+    }
+    QIconEngine *clone() const override { return new ProgramIconEngine; }
+    QString key() const override { return QStringLiteral("KelvoraProgramIcon"); }
+};
+} // namespace
+
+QIcon programIcon() { return QIcon(new ProgramIconEngine); }
 
 QPixmap programIconPixmap(int size)
 {

@@ -1,0 +1,82 @@
+// Medians of what a user waits for in the tray program: the menu rebuild with
+// a thousand people, the calendar window from the command to the painted
+// window, and the text export after the file is chosen.
+#include "model/clock.h"
+#include "outputs/textexport.h"
+#include "shell/dialogs.h"
+#include "shell/startup.h"
+#include "shell/tinitform.h"
+#include "store/filewrite.h"
+#include "store/settingsfile.h"
+#include "views/tform1.h"
+
+#include <QApplication>
+#include <QElapsedTimer>
+#include <QMenu>
+#include <QStandardPaths>
+#include <QTemporaryDir>
+
+#include <algorithm>
+#include <cstdio>
+#include <functional>
+#include <vector>
+
+static double MedianMs(int runs, const std::function<void()> &f)
+{
+    std::vector<double> t;
+    for (int i = 0; i < runs; ++i) {
+        QElapsedTimer timer;
+        timer.start();
+        f();
+        t.push_back(timer.nsecsElapsed() / 1e6);
+    }
+    std::sort(t.begin(), t.end());
+    return t[t.size() / 2];
+}
+
+int main(int argc, char **argv)
+{
+    qputenv("QT_QPA_PLATFORM", "offscreen");
+    QApplication app(argc, argv);
+    QStandardPaths::setTestModeEnabled(true);
+    QLocale::setDefault(QLocale(QLocale::Russian, QLocale::Russia));
+    Clock::setFixed(QDateTime(QDate(2026, 12, 8), QTime(12, 0)));
+    Dialogs::setMessageHook([](const QString &text, bool) { std::fprintf(stderr, "message: %s\n", qPrintable(text)); });
+
+    QTemporaryDir dir;
+    PersonList people;
+    for (int i = 0; i < 1000; ++i)
+        people.append({QStringLiteral("Человек %1").arg(i), quint8(1 + i % 28), quint8(1 + i % 12),
+                       quint16(1950 + i % 70), quint8(i % 2), quint8(i % 32)});
+    people.append({QStringLiteral("Рождённый в 1950"), 5, 6, 1950, 0, 3});
+    const QString ini = dir.filePath("Kelvora.ini");
+    SaveSettingsFile(ini, people, CyclePeriods{});
+
+    ShellOptions options;
+    options.lockPath = dir.filePath("kelvora.lock");
+    options.trayAvailable = [] { return true; };
+    TInitForm host(ini, options);
+    CreateWindows(host);
+
+    std::printf("menu rebuild, 1000 people: %.2f ms (target 100 ms)\n", MedianMs(11, [&] { host.RefreshItems(); }));
+
+    const int last = people.count() - 1;
+    std::printf("calendar window, born 1950, to the painted window: %.2f ms (target 100 ms)\n", MedianMs(21, [&] {
+                    host.state().chosenYear = Clock::today().year();
+                    host.CreateKelvora(last);
+                    host.Form1->FormShow();
+                    host.Form1->show();
+                    QApplication::processEvents();
+                    (void)host.Form1->grab(); // paints every visible cell
+                    host.Form1->hide();
+                }));
+
+    const QString txt = dir.filePath("export.txt");
+    std::printf("text export, model to file on disk: %.2f ms (target 20 ms)\n", MedianMs(21, [&] {
+                    host.state().chosenYear = Clock::today().year();
+                    host.CreateKelvora(last);
+                    WriteFileAtomically(txt, TextExportBytes(host.state().yearTable, host.state().chosenYear,
+                                                             host.state().daysLivedLine));
+                }));
+    return 0;
+}

@@ -1,9 +1,27 @@
 #include "shell/tinitform.h"
 
+#include "model/errors.h"
+#include "model/tform10.h"
+
+// "Био-партнёр": the compatibility window for this person. The tray menu
+// stays usable while it is open.
 void TInitForm::GetBioMath(int tag)
 {
-    m_runner.run(false, [tag] {
-        Q_UNUSED(tag);
-        // The window of this command lands separately.
+    m_runner.run(false, [this, tag] {
+        // Chosen again from the menu while it is open: bring it forward and
+        // leave its subject alone, so its results keep meaning what they did.
+        if (Form10 && Form10->isVisible()) {
+            Form10->raise();
+            Form10->activateWindow();
+            return;
+        }
+        if (tag < 0 || tag >= m_state.people.count())
+            throw KelvoraError(QStringLiteral("List index out of bounds (%1)").arg(tag));
+        const TPeopleArray &person = m_state.people.at(tag);
+        m_state.subjectDay = person.day;
+        m_state.subjectMonth = person.month;
+        m_state.subjectYear = person.year;
+        if (Form10)
+            Form10->exec();
     });
 }

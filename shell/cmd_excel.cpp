@@ -1,9 +1,27 @@
 #include "shell/tinitform.h"
 
+#include "model/clock.h"
+#include "model/errors.h"
+#include "outputs/spreadsheetapp.h"
+#include "outputs/xlsxexport.h"
+#include "shell/dialogs.h"
+
+#include <QDir>
+
+// "MS Excel": this year's calendar as a new workbook, opened in the desktop's
+// spreadsheet program. The tray menu stays usable meanwhile.
 void TInitForm::ToExcelKelvora(int tag)
 {
-    m_runner.run(false, [tag] {
-        Q_UNUSED(tag);
-        // The window of this command lands separately.
+    m_runner.run(false, [this, tag] {
+        m_state.chosenYear = Clock::today().year();
+        CreateKelvora(tag);
+        SpreadsheetApp &app = SpreadsheetApps::current();
+        if (!app.isRegistered()) {
+            Dialogs::ShowMessage(QStringLiteral("Excel не установлен!"));
+            return;
+        }
+        const QString path = XlsxExport::WriteYearWorkbookToNewFile(m_state);
+        if (!app.open(path))
+            throw KelvoraError(QStringLiteral("Cannot open %1 in the spreadsheet program").arg(QDir::toNativeSeparators(path)));
     });
 }

@@ -1,6 +1,7 @@
 #include "shell/startup.h"
 
 #include "about/taboutbox.h"
+#include "model/tform10.h"
 #include "outputs/tform3.h"
 #include "outputs/tform4.h"
 #include "outputs/tform5.h"
@@ -23,4 +24,5 @@ void CreateWindows(TInitForm &host)
     host.Form5 = host.adopt(new TForm5);
     host.Form6 = host.adopt(new TForm6(host.state()));
     host.Form8 = host.adopt(new TForm8);
+    host.Form10 = host.adopt(new TForm10(host.state()));
 }

@@ -1,0 +1,187 @@
+#include "model/tform10.h"
+
+#include "model/clock.h"
+#include "model/compat.h"
+#include "model/errors.h"
+#include "model/sharedstate.h"
+#include "shell/dialogs.h"
+
+#include <QDateEdit>
+#include <QGroupBox>
+#include <QGuiApplication>
+#include <QLabel>
+#include <QLocale>
+#include <QPushButton>
+#include <QScreen>
+#include <QSignalBlocker>
+
+#include <cstdlib>
+
+namespace {
+
+// The group box is styled on its own, so its children take the form's font
+// explicitly rather than by inheritance.
+QLabel *RowLabel(QWidget *parent, const QFont &font, const char *name, const QString &text, int top)
+{
+    auto *label = new QLabel(text, parent);
+    label->setFont(font);
+    label->setObjectName(QLatin1String(name));
+    label->setGeometry(8, top, 105, 17);
+    label->setAlignment(Qt::AlignRight | Qt::AlignVCenter);
+    return label;
+}
+
+QLabel *ResultField(QWidget *parent, const QFont &font, const char *name, int top)
+{
+    auto *field = new QLabel(parent);
+    field->setObjectName(QLatin1String(name));
+    field->setGeometry(128, top, 105, 21);
+    field->setAlignment(Qt::AlignCenter);
+    field->setFrameStyle(QFrame::StyledPanel | QFrame::Sunken);
+    QFont bold = font;
+    bold.setBold(true);
+    field->setFont(bold);
+    return field;
+}
+
+void PaintNavy(QWidget *widget)
+{
+    QPalette palette = widget->palette();
+    palette.setColor(QPalette::WindowText, QColor(0, 0, 128));
+    widget->setPalette(palette);
+}
+
+bool IsCalendarDate(int year, int month, int day)
+{
+    return year >= 1 && year <= 9999 && QDate::isValid(year, month, day);
+}
+
+}
+
+TForm10::TForm10(SharedState &state, QWidget *parent)
+    : QDialog(parent, Qt::Tool | Qt::CustomizeWindowHint | Qt::WindowTitleHint | Qt::WindowCloseButtonHint)
+    , m_state(state)
+{
+    setObjectName(QStringLiteral("Form10"));
+    setWindowTitle(QStringLiteral("Сравнение биоритмов"));
+    // exec() still waits for the answer, but only this window is modal: the
+    // tray icon must go on opening the menu while the comparison is open, and
+    // an application-modal window would block the icon as well.
+    setWindowModality(Qt::WindowModal);
+    setFixedSize(257, 193);
+    QFont formFont(QStringLiteral("Tahoma"));
+    // Where Tahoma is missing, narrow sans faces keep the captions inside
+    // their fixed boxes.
+    formFont.setFamilies({QStringLiteral("Tahoma"), QStringLiteral("DejaVu Sans Condensed"),
+                          QStringLiteral("Liberation Sans Narrow"), QStringLiteral("Arial Narrow")});
+    formFont.setPixelSize(11);
+    setFont(formFont);
+
+    Label1 = new QLabel(QStringLiteral("Дата рождения партнера:"), this);
+    Label1->setObjectName(QStringLiteral("Label1"));
+    Label1->setGeometry(8, 8, 137, 17);
+    Label1->setAlignment(Qt::AlignRight | Qt::AlignVCenter);
+
+    DateTimePicker1 = new QDateEdit(this);
+    DateTimePicker1->setObjectName(QStringLiteral("DateTimePicker1"));
+    DateTimePicker1->setGeometry(152, 8, 97, 21);
+    DateTimePicker1->setCalendarPopup(false);
+    DateTimePicker1->setDisplayFormat(QLocale().dateFormat(QLocale::ShortFormat));
+    DateTimePicker1->setDateRange(QDate(1601, 1, 1), QDate(9999, 12, 31));
+    DateTimePicker1->setButtonSymbols(QAbstractSpinBox::UpDownArrows);
+    // Each field steps round within its range (31 -> 1), so a step always changes the date.
+    DateTimePicker1->setWrapping(true);
+    Label1->setBuddy(DateTimePicker1);
+
+    GroupBox1 = new QGroupBox(QStringLiteral(" Совместимость "), this);
+    GroupBox1->setObjectName(QStringLiteral("GroupBox1"));
+    GroupBox1->setGeometry(8, 32, 241, 121);
+    // The caption sits on the frame line, as the row positions inside expect.
+    GroupBox1->setStyleSheet(QStringLiteral(
+        "QGroupBox#GroupBox1 { border: 1px solid palette(mid); border-radius: 2px; margin-top: 6px; }"
+        "QGroupBox#GroupBox1::title { subcontrol-origin: margin; subcontrol-position: top left; left: 6px; }"));
+
+    Label2 = RowLabel(GroupBox1, formFont, "Label2", QStringLiteral("Физическая:"), 16);
+    Label4 = RowLabel(GroupBox1, formFont, "Label4", QStringLiteral("Эмоциональная:"), 40);
+    Label3 = RowLabel(GroupBox1, formFont, "Label3", QStringLiteral("Интеллектуальная:"), 64);
+    Label5 = RowLabel(GroupBox1, formFont, "Label5", QStringLiteral("Итого:"), 88);
+    QFont bold = formFont;
+    bold.setBold(true);
+    Label5->setFont(bold);
+    PaintNavy(Label5);
+
+    StaticText2 = ResultField(GroupBox1, formFont, "StaticText2", 16);
+    StaticText3 = ResultField(GroupBox1, formFont, "StaticText3", 40);
+    StaticText4 = ResultField(GroupBox1, formFont, "StaticText4", 64);
+    StaticText5 = ResultField(GroupBox1, formFont, "StaticText5", 88);
+    PaintNavy(StaticText5);
+
+    Button2 = new QPushButton(QStringLiteral("Ok"), this);
+    Button2->setObjectName(QStringLiteral("Button2"));
+    Button2->setGeometry(93, 162, 75, 21);
+    Button2->setAutoDefault(false);
+    connect(Button2, &QPushButton::clicked, this, &TForm10::Button2Click);
+
+    Button1 = new QPushButton(QStringLiteral("Закрыть"), this);
+    Button1->setObjectName(QStringLiteral("Button1"));
+    Button1->setGeometry(173, 162, 75, 21);
+    Button1->setAutoDefault(false);
+    connect(Button1, &QPushButton::clicked, this, [this] { done(2); });
+
+    connect(DateTimePicker1, &QDateEdit::dateChanged, this, &TForm10::Button2Click);
+}
+
+void TForm10::reject() { done(2); }
+
+void TForm10::showEvent(QShowEvent *event)
+{
+    StaticText2->clear();
+    StaticText3->clear();
+    StaticText4->clear();
+    StaticText5->clear();
+    {
+        // Setting today is not a change by the user: no computation.
+        const QSignalBlocker quiet(DateTimePicker1);
+        DateTimePicker1->setDate(Clock::today());
+    }
+    DateTimePicker1->setFocus();
+    if (QScreen *screen = QGuiApplication::primaryScreen()) {
+        QRect frame = frameGeometry();
+        frame.moveCenter(screen->availableGeometry().center());
+        move(frame.topLeft());
+    }
+    QDialog::showEvent(event);
+}
+
+void TForm10::Compute()
+{
+    if (!IsCalendarDate(m_state.subjectYear, m_state.subjectMonth, m_state.subjectDay))
+        throw InvalidDateError();
+    const QDate subject(m_state.subjectYear, m_state.subjectMonth, m_state.subjectDay);
+    const QDate partner = DateTimePicker1->date();
+    const auto days = static_cast<double>(std::llabs(subject.toJulianDay() - partner.toJulianDay()));
+
+    const CyclePeriods periods = m_state.periods;
+    const std::optional<double> physical = MatchPercent(days, periods.physical);
+    StaticText2->setText(MatchText(physical));
+    const std::optional<double> emotional = MatchPercent(days, periods.emotional);
+    StaticText3->setText(MatchText(emotional));
+    const std::optional<double> intellectual = MatchPercent(days, periods.intellectual);
+    StaticText4->setText(MatchText(intellectual));
+    StaticText5->setText(MatchText(MatchTotal(physical, emotional, intellectual)));
+}
+
+void TForm10::Button2Click()
+{
+    // Runs from a signal inside the modal window: nothing may escape into the event loop.
+    QString failure;
+    try {
+        Compute();
+        return;
+    } catch (const KelvoraError &e) {
+        failure = e.message();
+    } catch (const std::exception &e) {
+        failure = QString::fromLocal8Bit(e.what());
+    }
+    Dialogs::ShowError(failure, this);
+}

@@ -131,33 +131,6 @@ private slots:
                     m_form->Grid->setRowHidden(4 * m + i, false);
     }
 
-    void layout()
-    {
-        TForm1 &f = *m_form;
-        QCOMPARE(f.size(), QSize(590, 420));
-        QCOMPARE(f.minimumSize(), f.maximumSize());
-        QVERIFY(f.windowFlags() & Qt::WindowStaysOnTopHint);
-        QVERIFY(!(f.windowFlags() & Qt::WindowMinimizeButtonHint));
-        QVERIFY(!(f.windowFlags() & Qt::WindowMaximizeButtonHint));
-        QCOMPARE(f.windowTitle(), QString("Биоритмы..."));
-        QCOMPARE(f.Grid->rowCount(), 48);
-        QCOMPARE(f.Grid->columnCount(), 32);
-        QCOMPARE(f.Grid->columnWidth(0), 75);
-        QCOMPARE(f.Grid->columnWidth(31), 15);
-        QCOMPARE(f.Grid->rowHeight(47), 15);
-        QCOMPARE(f.Grid->geometry(), QRect(0, 0, 590, 401));
-        QCOMPARE(f.Button1->text(), QString("Справка"));
-        QCOMPARE(f.Button1->toolTip(), QString("Краткая справка..."));
-        QCOMPARE(f.btnExit->text(), QString("Закрыть"));
-        QCOMPARE(f.Button1->geometry(), QRect(431, 404, 77, 15));
-        QCOMPARE(f.btnExit->geometry(), QRect(512, 404, 77, 15));
-        QCOMPARE(f.StatusBar1->panelRect(0).left(), 0);
-        QCOMPARE(f.StatusBar1->panelRect(1).left(), 428);
-        QCOMPARE(f.StatusBar1->panelRect(2).left(), 509);
-        QVERIFY(f.StatusBar1->font().bold());
-        QCOMPARE(f.StatusBar1->font().pixelSize(), 11);
-    }
-
     // 8 December: today's day number is the current cell and all of December is in view.
     void openingOnEighthDecember()
     {

@@ -7,7 +7,6 @@
 #include "shell/dialogs.h"
 #include "shell/startup.h"
 #include "shell/tinitform.h"
-#include "store/cp1251.h"
 #include "testpaths.h"
 #include "testsupport.h"
 
@@ -41,20 +40,6 @@ QByteArray Export(const TPeopleArray &person, int year)
     state.chosenYear = year;
     BuildYearCalendar(state, 0);
     return TextExportBytes(state.yearTable, year, state.daysLivedLine);
-}
-
-// The lines without their CR LF; fails the test if a line ends otherwise.
-QList<QByteArray> Lines(const QByteArray &bytes)
-{
-    QList<QByteArray> lines = bytes.split('\n');
-    if (lines.last().isEmpty())
-        lines.removeLast();
-    for (QByteArray &l : lines) {
-        if (!l.endsWith('\r'))
-            return {};
-        l.chop(1);
-    }
-    return lines;
 }
 
 QByteArray Golden(const QString &name) { return ReadBytes(QString(KELVORA_TEST_DATA) + "/" + name); }
@@ -129,49 +114,6 @@ private slots:
         const QByteArray golden = Golden(file);
         QVERIFY(!golden.isEmpty());
         QCOMPARE(Export(Person(name, birth.day(), birth.month(), birth.year()), year), golden);
-    }
-
-    // The fixed shape, whatever the person: 64 lines, blocks of four 103-character lines.
-    void shape_data()
-    {
-        QTest::addColumn<int>("year");
-        QTest::addColumn<QByteArray>("februaryEnd");
-        QTest::newRow("common") << 2026 << QByteArray(" 28         ");
-        QTest::newRow("leap") << 2028 << QByteArray(" 29      ");
-    }
-
-    void shape()
-    {
-        QFETCH(int, year);
-        QFETCH(QByteArray, februaryEnd);
-        const QList<QByteArray> lines = Lines(Export(Person("Анна", 8, 12, 1970), year));
-        QCOMPARE(lines.size(), 64);
-        QCOMPARE(lines[0], *EncodeCp1251("Биоритмы на " + QString::number(year) + " год"));
-        QVERIFY(lines[1].isEmpty());
-        QVERIFY(lines[62].isEmpty());
-        for (int i = 2; i < 62; ++i) {
-            if ((i - 2) % 5 == 4) {
-                QVERIFY2(lines[i].isEmpty(), qPrintable(QString::number(i)));
-                continue;
-            }
-            QCOMPARE(lines[i].size(), 103);
-        }
-        QVERIFY(lines[7].endsWith(februaryEnd));
-        // Born before the year: every day carries a mark; shorter months end in spaces.
-        for (int m = 0; m < 12; ++m) {
-            const int days = DaysInMonth(year, m + 1);
-            const QByteArray tail(3 * (31 - days), ' ');
-            const QByteArray numbers = lines[2 + 5 * m];
-            QVERIFY(numbers.endsWith(QByteArray::number(days).rightJustified(3, ' ') + tail));
-            for (int c = 1; c <= 3; ++c) {
-                const QByteArray line = lines[2 + 5 * m + c];
-                QVERIFY(line.endsWith(tail));
-                for (int d = 1; d <= days; ++d)
-                    QVERIFY(QByteArray("K0+-").contains(line.at(9 + 3 * d)));
-            }
-        }
-        QVERIFY(lines[17].endsWith(" 30   ")); // April
-        QVERIFY(lines[12].endsWith(" 31"));    // March
     }
 
     // A text wider than its field is written whole.

@@ -1,11 +1,16 @@
 #include "resources/pictures.h"
 
+#include <QApplication>
 #include <QHash>
+#include <QStyle>
+#include <QStyleOption>
 #include <QIconEngine>
 #include <QMutex>
 #include <QMutexLocker>
 #include <QPainter>
 #include <QSvgRenderer>
+
+#include <memory>
 
 namespace Pictures {
 namespace {
@@ -35,6 +40,19 @@ QMutex &cacheLock()
     return lock;
 }
 
+// Parsed pictures, one per resource path, so each SVG is read once however
+// many sizes are drawn from it.
+QSvgRenderer *renderer(const QString &path)
+{
+    static QHash<QString, std::shared_ptr<QSvgRenderer>> parsed;
+    auto found = parsed.constFind(path);
+    if (found != parsed.constEnd())
+        return found->get();
+    auto made = std::make_shared<QSvgRenderer>(path);
+    parsed.insert(path, made);
+    return made.get();
+}
+
 // Renders the SVG at `path` into exactly width x height device pixels.
 // A missing or broken resource gives a null image.
 QImage render(const QString &path, int width, int height)
@@ -46,14 +64,14 @@ QImage render(const QString &path, int width, int height)
         return *found;
 
     QImage image;
-    QSvgRenderer renderer(path);
-    if (renderer.isValid() && width > 0 && height > 0) {
+    QSvgRenderer *svg = renderer(path);
+    if (svg->isValid() && width > 0 && height > 0) {
         image = QImage(width, height, QImage::Format_ARGB32_Premultiplied);
         image.fill(Qt::transparent);
         QPainter painter(&image);
         painter.setRenderHint(QPainter::Antialiasing);
         painter.setRenderHint(QPainter::SmoothPixmapTransform);
-        renderer.render(&painter, QRectF(0, 0, width, height));
+        svg->render(&painter, QRectF(0, 0, width, height));
     }
     cache().insert(key, image);
     return image;
@@ -65,16 +83,52 @@ QPixmap pixmapAt(const QString &path, int width, int height)
     return image.isNull() ? QPixmap() : QPixmap::fromImage(image);
 }
 
-// A 16 x 16 menu picture with a 32 x 32 version for screens scaled by two.
+// Draws a picture at the size that is asked for, when it is asked for: a menu
+// of many people must not draw every picture in every size before the menu
+// is ever opened.
+class SvgIconEngine : public QIconEngine {
+public:
+    SvgIconEngine(QString path, QList<QSize> sizes) : m_path(std::move(path)), m_sizes(std::move(sizes)) {}
+    void paint(QPainter *painter, const QRect &rect, QIcon::Mode mode, QIcon::State state) override
+    {
+        const qreal dpr = painter->device() ? painter->device()->devicePixelRatioF() : 1.0;
+        painter->drawPixmap(rect, pixmap(rect.size() * dpr, mode, state));
+    }
+    QPixmap pixmap(const QSize &size, QIcon::Mode mode, QIcon::State) override
+    {
+        const int side = qMin(qMin(size.width(), size.height()), MaxIconSize);
+        if (side <= 0)
+            return QPixmap();
+        QPixmap pm = pixmapAt(m_path, side, side);
+        if (mode != QIcon::Normal && !pm.isNull()) {
+            if (auto *app = qobject_cast<QApplication *>(QCoreApplication::instance())) {
+                QStyleOption option;
+                option.palette = QApplication::palette();
+                const QPixmap styled = app->style()->generatedIconPixmap(mode, pm, &option);
+                if (!styled.isNull())
+                    pm = styled;
+            }
+        }
+        return pm;
+    }
+    QSize actualSize(const QSize &size, QIcon::Mode, QIcon::State) override
+    {
+        const int side = qMin(qMin(size.width(), size.height()), MaxIconSize);
+        return QSize(side, side);
+    }
+    QList<QSize> availableSizes(QIcon::Mode, QIcon::State) override { return m_sizes; }
+    QIconEngine *clone() const override { return new SvgIconEngine(m_path, m_sizes); }
+    QString key() const override { return QStringLiteral("KelvoraSvgIcon"); }
+
+private:
+    QString m_path;
+    QList<QSize> m_sizes;
+};
+
+// A 16 x 16 menu picture; screens scaled by two get it drawn at 32 x 32.
 QIcon smallIcon(const QString &path)
 {
-    QIcon icon;
-    for (int size : {16, 32}) {
-        const QPixmap pixmap = pixmapAt(path, size, size);
-        if (!pixmap.isNull())
-            icon.addPixmap(pixmap);
-    }
-    return icon;
+    return QIcon(new SvgIconEngine(path, {QSize(16, 16), QSize(32, 32)}));
 }
 
 QString peoplePath(int index)
@@ -153,37 +207,11 @@ QString programIconPath()
     return QStringLiteral(":/pictures/kelvora.svg");
 }
 
-namespace {
-// Draws the program icon at the size that is asked for, when it is asked for:
-// rendering every size up front would cost the start-up of a tray program
-// more than everything else it does.
-class ProgramIconEngine : public QIconEngine {
-public:
-    void paint(QPainter *painter, const QRect &rect, QIcon::Mode mode, QIcon::State state) override
-    {
-        const qreal dpr = painter->device() ? painter->device()->devicePixelRatioF() : 1.0;
-        painter->drawPixmap(rect, pixmap(rect.size() * dpr, mode, state));
-    }
-    QPixmap pixmap(const QSize &size, QIcon::Mode, QIcon::State) override
-    {
-        return programIconPixmap(qMax(size.width(), size.height()));
-    }
-    QSize actualSize(const QSize &size, QIcon::Mode, QIcon::State) override
-    {
-        const int side = qMin(qMin(size.width(), size.height()), MaxIconSize);
-        return QSize(side, side);
-    }
-    QList<QSize> availableSizes(QIcon::Mode, QIcon::State) override
-    {
-        return {QSize(16, 16), QSize(22, 22), QSize(24, 24), QSize(32, 32), QSize(48, 48),
-                QSize(64, 64), QSize(128, 128), QSize(256, 256)};
-    }
-    QIconEngine *clone() const override { return new ProgramIconEngine; }
-    QString key() const override { return QStringLiteral("KelvoraProgramIcon"); }
-};
-} // namespace
-
-QIcon programIcon() { return QIcon(new ProgramIconEngine); }
+// The sizes a window manager is offered; larger ones are drawn when asked for.
+QIcon programIcon()
+{
+    return QIcon(new SvgIconEngine(programIconPath(), {QSize(16, 16), QSize(32, 32), QSize(48, 48)}));
+}
 
 QPixmap programIconPixmap(int size)
 {

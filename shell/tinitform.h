@@ -33,6 +33,35 @@ struct ShellOptions {
     std::function<bool()> trayAvailable;
 };
 
+// One of the host's windows. Start-up names how each is made; it is made the
+// first time a command needs it, so a tray program that may sit all day
+// without a window open does not carry them all from the first second.
+template <class W>
+class HostWindow {
+public:
+    HostWindow &operator=(W *window)
+    {
+        m_window = window;
+        return *this;
+    }
+    void setFactory(std::function<W *()> make) { m_make = std::move(make); }
+    W *get()
+    {
+        if (!m_window && m_make)
+            m_window = m_make();
+        return m_window;
+    }
+    W *operator->() { return get(); }
+    operator W *() { return get(); }
+    // Whether there is a window or a way to make one; makes nothing.
+    explicit operator bool() const { return m_window || m_make; }
+    bool made() const { return m_window != nullptr; }
+
+private:
+    W *m_window = nullptr;
+    std::function<W *()> m_make;
+};
+
 class TInitForm : public QWidget {
     Q_OBJECT
 public:
@@ -49,18 +78,18 @@ public:
     // The program is on its way out (exit confirmed or session end).
     bool ending() const { return m_ending; }
 
-    // Windows created after the host, in start-up order; owned by the host.
-    TForm1 *Form1 = nullptr;
-    TForm2 *Form2 = nullptr;
-    TAboutBox *AboutBox = nullptr;
-    TForm3 *Form3 = nullptr;
-    TForm4 *Form4 = nullptr;
-    TForm5 *Form5 = nullptr;
-    TForm6 *Form6 = nullptr;
-    TForm8 *Form8 = nullptr;
-    TForm10 *Form10 = nullptr;
-    // Takes a window created at start-up into the host's keeping; the host
-    // deletes it when the program ends.
+    // The host's windows; owned by the host, each made once and reused.
+    HostWindow<TForm1> Form1;
+    HostWindow<TForm2> Form2;
+    HostWindow<TAboutBox> AboutBox;
+    HostWindow<TForm3> Form3;
+    HostWindow<TForm4> Form4;
+    HostWindow<TForm5> Form5;
+    HostWindow<TForm6> Form6;
+    HostWindow<TForm8> Form8;
+    HostWindow<TForm10> Form10;
+    // Takes a window into the host's keeping; the host deletes it when the
+    // program ends.
     template <class W>
     W *adopt(W *window)
     {

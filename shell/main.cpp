@@ -15,7 +15,7 @@ int main(int argc, char *argv[])
     std::signal(SIGXFSZ, SIG_IGN);
     QApplication app(argc, argv);
     QApplication::setApplicationName(AppTitle());
-    QApplication::setApplicationDisplayName(AppTitle());
+    // No display name: X11 would append it to every window caption.
     QApplication::setWindowIcon(Pictures::programIcon());
     // Closing a dialog must not end a program whose only face is its tray icon.
     QApplication::setQuitOnLastWindowClosed(false);

@@ -1,0 +1,58 @@
+#!/usr/bin/env bash
+# The release: `cmake --install` lays out the program, its launcher and its
+# icons in the standard places; the Debian package holds the same files with
+# the right dependencies, and the program taken from it starts and docks.
+source "$(dirname "$0")/lib.sh" "$1"
+BUILD=$(dirname "$(realpath "$1")")
+command -v cpack >/dev/null && command -v dpkg-deb >/dev/null || e2e_fail "cpack or dpkg-deb missing"
+
+# Install into a scratch prefix.
+PREFIX=$E2E_WORK/prefix
+cmake --install "$BUILD" --prefix "$PREFIX" >"$E2E_WORK/install.log" 2>&1 || e2e_fail "cmake --install failed"
+for f in bin/kelvora share/applications/kelvora.desktop share/icons/hicolor/scalable/apps/kelvora.svg; do
+  [ -e "$PREFIX/$f" ] || e2e_fail "not installed: $f"
+done
+for size in 16 22 24 32 48 64 128 256; do
+  png=$PREFIX/share/icons/hicolor/${size}x${size}/apps/kelvora.png
+  [ -s "$png" ] || e2e_fail "no ${size}px icon"
+  file "$png" | grep -q "PNG image data, $size x $size" || e2e_fail "the ${size}px icon is not a ${size}x${size} PNG"
+done
+desktop=$PREFIX/share/applications/kelvora.desktop
+grep -qx 'Name=Лунофар' "$desktop" || e2e_fail "the launcher is not named Лунофар"
+grep -qx 'Exec=kelvora' "$desktop" || e2e_fail "the launcher does not start kelvora"
+grep -qx 'Categories=Utility;' "$desktop" || e2e_fail "the launcher is not in Utility"
+
+# The Debian package.
+(cd "$E2E_WORK" && cpack -G DEB -B "$E2E_WORK/pkg" --config "$BUILD/CPackConfig.cmake") >"$E2E_WORK/cpack.log" 2>&1 ||
+  { cat "$E2E_WORK/cpack.log" >&2; e2e_fail "cpack failed"; }
+deb=$(ls "$E2E_WORK"/pkg/kelvora_*.deb 2>/dev/null | head -n1)
+[ -n "$deb" ] || e2e_fail "no kelvora_*.deb"
+[ "$(dpkg-deb -f "$deb" Package)" = kelvora ] || e2e_fail "wrong package name"
+depends=$(dpkg-deb -f "$deb" Depends)
+e2e_log "Depends: $depends"
+for dep in libqt6core6 libqt6gui6 libqt6widgets6 libqt6printsupport6 libqt6svg6 libxlsxwriter4 qt6-qpa-plugins; do
+  grep -q "\b$dep\b" <<<"$depends" || e2e_fail "the package does not depend on $dep"
+done
+listing=$(dpkg-deb -c "$deb" | awk '{ print $NF }')
+for f in ./usr/bin/kelvora ./usr/share/applications/kelvora.desktop \
+  ./usr/share/icons/hicolor/scalable/apps/kelvora.svg ./usr/share/icons/hicolor/48x48/apps/kelvora.png; do
+  grep -qx "$f" <<<"$listing" || e2e_fail "the package lacks $f"
+done
+if grep -v -E '^\./usr/(bin|share)(/|$)|^\./$|^\./usr/$' <<<"$listing" | grep -q .; then
+  e2e_fail "the package puts files outside /usr/bin and /usr/share"
+fi
+
+# apt takes it as it stands: every dependency resolves on this machine.
+apt-get install -s "$deb" >"$E2E_WORK/apt.log" 2>&1 || { cat "$E2E_WORK/apt.log" >&2; e2e_fail "apt cannot install the package"; }
+grep -q '^Inst kelvora ' "$E2E_WORK/apt.log" || { cat "$E2E_WORK/apt.log" >&2; e2e_fail "apt would not install kelvora"; }
+
+# The program from the package starts, docks its icon and shows its menu.
+dpkg-deb -x "$deb" "$E2E_WORK/root"
+E2E_APP=$E2E_WORK/root/usr/bin/kelvora
+E2E_INI=$E2E_WORK/root/usr/bin/Kelvora.ini
+e2e_write_ini "H23,6884368" "E28,42612413" "I33,16381152" "[Анна]" 7 11 1984 0 12
+e2e_start
+e2e_wait_tray_icon
+e2e_open_menu 1 || e2e_fail "the packaged program opened no menu"
+e2e_shot 01-packaged-menu
+e2e_log "package $(basename "$deb") checked"

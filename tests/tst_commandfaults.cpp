@@ -1,9 +1,11 @@
 // Menu commands that the file system fails: a full disk, a settings file that
-// is a folder, a folder that is not there. Each failure shows one error box;
+// is a folder, a folder that is not there or closed. Each failure shows one error box;
 // the settings file keeps its old content; what the user did is neither lost
 // from memory nor silently half-saved; the menu opens again.
 #include "model/clock.h"
 #include "model/errors.h"
+#include "outputs/spreadsheetapp.h"
+#include "outputs/xlsxexport.h"
 #include "shell/dialogs.h"
 #include "shell/startup.h"
 #include "shell/tform2.h"
@@ -19,7 +21,10 @@
 #include <QtTest>
 
 #include <csignal>
+#include <grp.h>
 #include <sys/resource.h>
+#include <sys/stat.h>
+#include <sys/wait.h>
 #include <unistd.h>
 
 using namespace TestSupport;
@@ -57,6 +62,17 @@ private:
     rlimit m_old{};
 };
 
+class FakeSpreadsheetApp : public SpreadsheetApp {
+public:
+    QStringList opened;
+    bool isRegistered() override { return true; }
+    bool open(const QString &path) override
+    {
+        opened << path;
+        return true;
+    }
+};
+
 QStringList Entries(const QString &folder)
 {
     return QDir(folder).entryList(QDir::Files | QDir::Dirs | QDir::Hidden | QDir::NoDotAndDotDot, QDir::Name);
@@ -68,6 +84,7 @@ class TestCommandFaults : public QObject {
     std::unique_ptr<QTemporaryDir> m_dir;
     std::unique_ptr<TInitForm> m_host;
     QStringList m_errors;
+    FakeSpreadsheetApp m_app;
 
     QString ini() const { return m_dir->filePath("Kelvora.ini"); }
     TInitForm &host()
@@ -111,16 +128,20 @@ private slots:
     {
         m_dir = std::make_unique<QTemporaryDir>();
         m_errors.clear();
+        m_app.opened.clear();
         Clock::setFixed(Noon);
         Dialogs::setMessageHook([this](const QString &text, bool isError) {
             if (isError)
                 m_errors << text;
         });
+        SpreadsheetApps::setForTests(&m_app);
     }
     void cleanup()
     {
         m_host.reset();
         Dialogs::clearHooks();
+        SpreadsheetApps::setForTests(nullptr);
+        qunsetenv("TMPDIR");
     }
 
     void settingsFileThatIsAFolder()
@@ -284,6 +305,70 @@ private slots:
         h.SaveKelvora(0);
         QCOMPARE(ReadBytes(target).count("\r\n"), 64);
         QCOMPARE(m_errors.size(), 3);
+    }
+
+    void spreadsheetExportWithoutRoom()
+    {
+        WriteSettingsFile(ini(), Family());
+        TInitForm &h = host();
+
+        // The temporary folder is gone.
+        qputenv("TMPDIR", QFile::encodeName(m_dir->filePath("no tmp")));
+        h.ToExcelKelvora(0);
+        QCOMPARE(m_errors.size(), 1);
+        QVERIFY2(m_errors.last().startsWith("Cannot create a folder in"), qPrintable(m_errors.last()));
+
+        // The disk fills up while the workbook is written: nothing half-written is left or opened.
+        const QString tmp = m_dir->filePath("tmp");
+        QVERIFY(QDir().mkdir(tmp));
+        qputenv("TMPDIR", QFile::encodeName(tmp));
+        {
+            FileSizeLimit limit(2000);
+            h.ToExcelKelvora(0);
+        }
+        QCOMPARE(m_errors.size(), 2);
+        QVERIFY2(m_errors.last().startsWith("Cannot write the workbook"), qPrintable(m_errors.last()));
+        QVERIFY(m_app.opened.isEmpty());
+        QCOMPARE(Entries(tmp), QStringList());
+        QVERIFY(menuOpens());
+
+        // A temporary folder closed to the user (root is let in everywhere, so
+        // there the write runs in a child under an ordinary user).
+        if (::geteuid() != 0) {
+            ::chmod(QFile::encodeName(tmp).constData(), 0555);
+            h.ToExcelKelvora(0);
+            ::chmod(QFile::encodeName(tmp).constData(), 0755);
+            QCOMPARE(m_errors.size(), 3);
+            QVERIFY(m_errors.takeLast().startsWith("Cannot create a folder in"));
+        } else {
+            ::chmod(QFile::encodeName(m_dir->path()).constData(), 0755);
+            ::chmod(QFile::encodeName(tmp).constData(), 0755);
+            std::fflush(nullptr);
+            const pid_t pid = ::fork();
+            QVERIFY(pid >= 0);
+            if (pid == 0) {
+                int code = 98;
+                if (::setgroups(0, nullptr) == 0 && ::setgid(65534) == 0 && ::setuid(65534) == 0) {
+                    try {
+                        XlsxExport::WriteYearWorkbookToNewFile(h.state(), tmp);
+                        code = 1;
+                    } catch (const KelvoraError &e) {
+                        code = e.message().startsWith("Cannot create a folder in") ? 0 : 2;
+                    }
+                }
+                ::_exit(code);
+            }
+            int status = 0;
+            ::waitpid(pid, &status, 0);
+            QVERIFY(WIFEXITED(status));
+            QCOMPARE(WEXITSTATUS(status), 0);
+            QCOMPARE(Entries(tmp), QStringList());
+        }
+
+        qputenv("TMPDIR", QFile::encodeName(tmp));
+        h.ToExcelKelvora(0);
+        QCOMPARE(m_errors.size(), 2);
+        QCOMPARE(m_app.opened.size(), 1);
     }
 };
 

@@ -1,4 +1,5 @@
 #include "about/taboutbox.h"
+#include "resources/fonts.h"
 
 #include "resources/pictures.h"
 
@@ -11,16 +12,7 @@
 #include <qdrawutil.h>
 
 namespace {
-// Where the named face is missing, a narrow sans keeps the captions inside
-// their fixed boxes.
-QFont FormFont()
-{
-    QFont font;
-    font.setFamilies({QStringLiteral("Tahoma"), QStringLiteral("DejaVu Sans Condensed"),
-                      QStringLiteral("Liberation Sans Narrow"), QStringLiteral("Arial Narrow")});
-    font.setPixelSize(11);
-    return font;
-}
+QFont FormFont() { return PixelFont(QStringLiteral("Tahoma"), 11); }
 
 // A lowered outer bevel around a raised inner one.
 class BevelPanel : public QFrame {

@@ -1,4 +1,5 @@
 #include "model/tform10.h"
+#include "resources/fonts.h"
 
 #include "model/clock.h"
 #include "model/compat.h"
@@ -69,12 +70,7 @@ TForm10::TForm10(SharedState &state, QWidget *parent)
     // an application-modal window would block the icon as well.
     setWindowModality(Qt::WindowModal);
     setFixedSize(257, 193);
-    QFont formFont(QStringLiteral("Tahoma"));
-    // Where Tahoma is missing, narrow sans faces keep the captions inside
-    // their fixed boxes.
-    formFont.setFamilies({QStringLiteral("Tahoma"), QStringLiteral("DejaVu Sans Condensed"),
-                          QStringLiteral("Liberation Sans Narrow"), QStringLiteral("Arial Narrow")});
-    formFont.setPixelSize(11);
+    const QFont formFont = PixelFont(QStringLiteral("Tahoma"), 11);
     setFont(formFont);
 
     Label1 = new QLabel(QStringLiteral("Дата рождения партнера:"), this);

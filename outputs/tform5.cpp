@@ -1,4 +1,5 @@
 #include "outputs/tform5.h"
+#include "resources/fonts.h"
 
 #include "model/yearmodel.h"
 
@@ -15,11 +16,7 @@
 // inside their fixed boxes.
 QFont MonthReportFormFont()
 {
-    QFont font;
-    font.setFamilies({QStringLiteral("MS Sans Serif"), QStringLiteral("DejaVu Sans Condensed"),
-                      QStringLiteral("Liberation Sans Narrow")});
-    font.setPixelSize(11);
-    return font;
+    return PixelFont(QStringLiteral("MS Sans Serif"), 11);
 }
 
 // ---------------------------------------------------------------- spin edit

@@ -1,4 +1,5 @@
 #include "report/reportengine.h"
+#include "resources/fonts.h"
 
 #include "model/errors.h"
 
@@ -34,8 +35,7 @@ const QPaintDevice *measuringDevice()
 QFont baseQFont(const ReportFont &rf, double pointSize)
 {
     QFont font;
-    // Where the named face is missing, a narrow sans comes closest to its widths.
-    font.setFamilies({rf.family, QStringLiteral("DejaVu Sans Condensed"), QStringLiteral("Liberation Sans Narrow")});
+    font.setFamilies(FontFamilies(rf.family));
     font.setPointSizeF(pointSize);
     font.setBold(rf.bold);
     // Unhinted glyphs scale linearly, so a line of text has the same length

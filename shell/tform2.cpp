@@ -1,4 +1,5 @@
 #include "shell/tform2.h"
+#include "resources/fonts.h"
 
 #include "model/clock.h"
 #include "model/errors.h"
@@ -24,16 +25,7 @@
 #include <algorithm>
 
 namespace {
-// Where the named face is missing, a narrow sans keeps the captions inside
-// their fixed boxes.
-QFont FormFont()
-{
-    QFont font;
-    font.setFamilies({QStringLiteral("Tahoma"), QStringLiteral("DejaVu Sans Condensed"),
-                      QStringLiteral("Liberation Sans Narrow"), QStringLiteral("Arial Narrow")});
-    font.setPixelSize(11);
-    return font;
-}
+QFont FormFont() { return PixelFont(QStringLiteral("Tahoma"), 11); }
 
 constexpr int FaceCount = 32; // the balloon after them is never offered
 constexpr int PictureItemHeight = 16;

@@ -1,4 +1,5 @@
 #include "store/tform6.h"
+#include "resources/fonts.h"
 
 #include "model/errors.h"
 #include "model/numtext.h"
@@ -21,16 +22,7 @@
 #include <algorithm>
 
 namespace {
-// Where the named face is missing, a narrow sans keeps the captions inside
-// their fixed boxes.
-QFont FormFont()
-{
-    QFont font;
-    font.setFamilies({QStringLiteral("MS Sans Serif"), QStringLiteral("DejaVu Sans Condensed"),
-                      QStringLiteral("Liberation Sans Narrow"), QStringLiteral("Arial Narrow")});
-    font.setPixelSize(11);
-    return font;
-}
+QFont FormFont() { return PixelFont(QStringLiteral("MS Sans Serif"), 11); }
 
 QLabel *RightLabel(const char *name, const QString &text, const QRect &geometry, QWidget *parent)
 {

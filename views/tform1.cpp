@@ -1,4 +1,5 @@
 #include "views/tform1.h"
+#include "resources/fonts.h"
 
 #include "model/clock.h"
 #include "model/sharedstate.h"
@@ -26,17 +27,6 @@ const QColor Navy(0, 0, 128);
 constexpr int Rows = 48;
 constexpr int Columns = 32;
 constexpr int ArrowLeft = 59;
-
-// Where "Tahoma" is not installed, a narrow sans keeps two-digit day numbers
-// inside their 15-pixel columns.
-QFont PixelFont(const QString &family, int pixels, bool bold = false)
-{
-    QFont font;
-    font.setFamilies({family, QStringLiteral("DejaVu Sans Condensed")});
-    font.setPixelSize(pixels);
-    font.setBold(bold);
-    return font;
-}
 
 // Hands every cell to the form's GridDrawCell, then adds what the grid itself
 // draws: the lines between day cells and the focus rectangle.

@@ -1,14 +1,13 @@
 #include "about/taboutbox.h"
+#include "shell/formbehaviour.h"
 #include "resources/fonts.h"
 
 #include "resources/pictures.h"
 
 #include <QFrame>
-#include <QGuiApplication>
 #include <QLabel>
 #include <QMouseEvent>
 #include <QPainter>
-#include <QScreen>
 #include <qdrawutil.h>
 
 namespace {
@@ -107,11 +106,7 @@ bool TAboutBox::eventFilter(QObject *watched, QEvent *event)
 void TAboutBox::showEvent(QShowEvent *event)
 {
     if (!event->spontaneous()) {
-        if (QScreen *screen = QGuiApplication::primaryScreen()) {
-            QRect frame = frameGeometry();
-            frame.moveCenter(screen->availableGeometry().center());
-            move(frame.topLeft());
-        }
+        CentreOnDesktop(this);
     }
     QDialog::showEvent(event);
 }

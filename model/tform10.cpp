@@ -1,4 +1,5 @@
 #include "model/tform10.h"
+#include "shell/formbehaviour.h"
 #include "resources/fonts.h"
 
 #include "model/clock.h"
@@ -9,11 +10,9 @@
 
 #include <QDateEdit>
 #include <QGroupBox>
-#include <QGuiApplication>
 #include <QLabel>
 #include <QLocale>
 #include <QPushButton>
-#include <QScreen>
 #include <QSignalBlocker>
 
 #include <cstdlib>
@@ -141,11 +140,7 @@ void TForm10::showEvent(QShowEvent *event)
         DateTimePicker1->setDate(Clock::today());
     }
     DateTimePicker1->setFocus();
-    if (QScreen *screen = QGuiApplication::primaryScreen()) {
-        QRect frame = frameGeometry();
-        frame.moveCenter(screen->availableGeometry().center());
-        move(frame.topLeft());
-    }
+    CentreOnDesktop(this);
     QDialog::showEvent(event);
 }
 

@@ -1,4 +1,5 @@
 #include "outputs/tform4.h"
+#include "shell/formbehaviour.h"
 
 #include "outputs/tform5.h"
 
@@ -9,8 +10,6 @@
 
 #include <QCloseEvent>
 #include <QFrame>
-#include <QGuiApplication>
-#include <QScreen>
 #include <QToolButton>
 
 namespace {
@@ -63,11 +62,7 @@ void TForm4::ShowPreview(ReportEngine::Report &report, ReportEngine::ReportPrint
     m_printer = &printer;
     QRPreview->setReport(&report);
     if (!isVisible()) {
-        if (const QScreen *screen = QGuiApplication::primaryScreen()) {
-            QRect frame = frameGeometry();
-            frame.moveCenter(screen->availableGeometry().center());
-            move(frame.topLeft());
-        }
+        CentreOnDesktop(this);
     }
     show();
     raise();

@@ -1,4 +1,5 @@
 #include "outputs/tform5.h"
+#include "shell/formbehaviour.h"
 #include "resources/fonts.h"
 
 #include "model/yearmodel.h"
@@ -6,11 +7,9 @@
 #include <QComboBox>
 #include <QDate>
 #include <QFrame>
-#include <QGuiApplication>
 #include <QLabel>
 #include <QPushButton>
 #include <QRegularExpression>
-#include <QScreen>
 
 // "MS Sans Serif" 8 pt; where it is missing, a narrow sans keeps the captions
 // inside their fixed boxes.
@@ -143,11 +142,7 @@ void TForm5::reject()
 
 void TForm5::showEvent(QShowEvent *event)
 {
-    if (const QScreen *screen = QGuiApplication::primaryScreen()) {
-        QRect frame = frameGeometry();
-        frame.moveCenter(screen->availableGeometry().center());
-        move(frame.topLeft());
-    }
+    CentreOnDesktop(this);
     Button1->setFocus();
     QDialog::showEvent(event);
 }

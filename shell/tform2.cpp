@@ -1,4 +1,5 @@
 #include "shell/tform2.h"
+#include "shell/formbehaviour.h"
 #include "resources/fonts.h"
 
 #include "model/clock.h"
@@ -12,13 +13,11 @@
 #include <QComboBox>
 #include <QDateEdit>
 #include <QFrame>
-#include <QGuiApplication>
 #include <QKeyEvent>
 #include <QLabel>
 #include <QLineEdit>
 #include <QPainter>
 #include <QPushButton>
-#include <QScreen>
 #include <QStyledItemDelegate>
 #include <QStylePainter>
 
@@ -285,11 +284,7 @@ void TForm2::reject() { done(2); }
 void TForm2::showEvent(QShowEvent *event)
 {
     if (!event->spontaneous()) {
-        if (QScreen *screen = QGuiApplication::primaryScreen()) {
-            QRect frame = frameGeometry();
-            frame.moveCenter(screen->availableGeometry().center());
-            move(frame.topLeft());
-        }
+        CentreOnDesktop(this);
         FormShow();
     }
     QDialog::showEvent(event);
@@ -297,18 +292,6 @@ void TForm2::showEvent(QShowEvent *event)
 
 void TForm2::keyPressEvent(QKeyEvent *event)
 {
-    switch (event->key()) {
-    case Qt::Key_Escape:
-        event->accept(); // no cancel key
-        return;
-    case Qt::Key_Return:
-    case Qt::Key_Enter:
-        // Enter presses the focused button and nothing else.
-        if (auto *button = qobject_cast<QPushButton *>(focusWidget()))
-            button->click();
-        event->accept();
-        return;
-    default:
+    if (!HandleKeyWithoutDefaultButtons(this, event))
         QDialog::keyPressEvent(event);
-    }
 }

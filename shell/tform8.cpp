@@ -1,10 +1,9 @@
 #include "shell/tform8.h"
+#include "shell/formbehaviour.h"
 
-#include <QGuiApplication>
 #include <QKeyEvent>
 #include <QLabel>
 #include <QPushButton>
-#include <QScreen>
 
 TForm8::TForm8(QWidget *parent)
     : QDialog(parent, Qt::Tool | Qt::CustomizeWindowHint | Qt::WindowTitleHint | Qt::WindowStaysOnTopHint)
@@ -51,11 +50,7 @@ void TForm8::keyPressEvent(QKeyEvent *event)
 
 void TForm8::showEvent(QShowEvent *event)
 {
-    if (QScreen *screen = QGuiApplication::primaryScreen()) {
-        QRect frame = frameGeometry();
-        frame.moveCenter(screen->availableGeometry().center());
-        move(frame.topLeft());
-    }
+    CentreOnDesktop(this);
     // Each question starts with "Да" focused, as a fresh dialog would.
     Button1->setFocus();
     QDialog::showEvent(event);

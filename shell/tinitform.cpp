@@ -19,6 +19,7 @@
 #include <QLabel>
 #include <QLockFile>
 #include <QMenu>
+#include <QScopeGuard>
 #include <QScopedValueRollback>
 #include <QTimer>
 #ifndef QT_NO_SESSIONMANAGER
@@ -436,3 +437,16 @@ int TInitForm::Confirm(const QString &text)
 }
 
 void TInitForm::CreateKelvora(int index) { BuildYearCalendar(m_state, index); }
+
+void TInitForm::ShowWithItemGreyed(QAction *item, const std::function<void()> &show)
+{
+    m_runner.run(false, [item, &show] {
+        if (item)
+            item->setEnabled(false);
+        const auto enableAgain = qScopeGuard([item] {
+            if (item)
+                item->setEnabled(true);
+        });
+        show();
+    });
+}

@@ -145,6 +145,9 @@ private:
     static FileIdentity IdentityOf(const QString &path);
 
     void BuildFixedItems();
+    // Runs a command whose window is shown while its own menu item is greyed;
+    // the rest of the menu stays usable.
+    void ShowWithItemGreyed(QAction *item, const std::function<void()> &show);
     QAction *AddFixedAction(QMenu *menu, const char *name, const QString &picture, const QString &caption);
     void RemovePersonItems();
     void AddPersonItem(int index, bool birthday);

@@ -1,4 +1,5 @@
 #include "store/tform6.h"
+#include "shell/formbehaviour.h"
 #include "resources/fonts.h"
 
 #include "model/errors.h"
@@ -12,12 +13,10 @@
 #include <QFileInfo>
 #include <QFrame>
 #include <QGroupBox>
-#include <QGuiApplication>
 #include <QKeyEvent>
 #include <QLabel>
 #include <QLineEdit>
 #include <QPushButton>
-#include <QScreen>
 
 #include <algorithm>
 
@@ -182,11 +181,7 @@ void TForm6::reject() { done(2); }
 void TForm6::showEvent(QShowEvent *event)
 {
     if (!event->spontaneous()) {
-        if (QScreen *screen = QGuiApplication::primaryScreen()) {
-            QRect frame = frameGeometry();
-            frame.moveCenter(screen->availableGeometry().center());
-            move(frame.topLeft());
-        }
+        CentreOnDesktop(this);
         FormShow();
         Button2->setFocus();
     }
@@ -195,18 +190,6 @@ void TForm6::showEvent(QShowEvent *event)
 
 void TForm6::keyPressEvent(QKeyEvent *event)
 {
-    switch (event->key()) {
-    case Qt::Key_Escape:
-        event->accept(); // no cancel key
-        return;
-    case Qt::Key_Return:
-    case Qt::Key_Enter:
-        // Enter presses the focused button and nothing else.
-        if (auto *button = qobject_cast<QPushButton *>(focusWidget()))
-            button->click();
-        event->accept();
-        return;
-    default:
+    if (!HandleKeyWithoutDefaultButtons(this, event))
         QDialog::keyPressEvent(event);
-    }
 }

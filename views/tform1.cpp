@@ -1,4 +1,5 @@
 #include "views/tform1.h"
+#include "shell/formbehaviour.h"
 #include "resources/fonts.h"
 
 #include "model/clock.h"
@@ -12,7 +13,6 @@
 #include <QMouseEvent>
 #include <QPainter>
 #include <QPushButton>
-#include <QScreen>
 #include <QStyledItemDelegate>
 #include <qdrawutil.h>
 
@@ -415,11 +415,7 @@ void TForm1::reject() { done(2); }
 void TForm1::showEvent(QShowEvent *event)
 {
     if (!event->spontaneous()) {
-        if (QScreen *screen = QGuiApplication::primaryScreen()) {
-            QRect frame = frameGeometry();
-            frame.moveCenter(screen->availableGeometry().center());
-            move(frame.topLeft());
-        }
+        CentreOnDesktop(this);
         FormShow();
         Grid->setFocus(Qt::OtherFocusReason);
     }

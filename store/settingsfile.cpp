@@ -5,7 +5,6 @@
 #include "store/cp1251.h"
 #include "store/filewrite.h"
 
-#include <QCoreApplication>
 #include <QFile>
 #include <QFileInfo>
 
@@ -191,9 +190,4 @@ void SaveSettingsFile(const QString &path, const PersonList &people, const Cycle
     const QByteArray bytes = SerializeSettings(people, periods);
     KeepUnreadableFile(path);
     WriteFileAtomically(path, bytes);
-}
-
-QString DefaultSettingsPath()
-{
-    return QCoreApplication::applicationDirPath() + QStringLiteral("/Kelvora.ini");
 }

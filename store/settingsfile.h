@@ -20,6 +20,3 @@ QByteArray SerializeSettings(const PersonList &people, const CyclePeriods &perio
 
 // Whether a name can be kept in the file unchanged (Windows-1251, one line).
 bool NameFitsSettingsFile(const QString &name);
-
-// "Kelvora.ini" in the folder of the running executable.
-QString DefaultSettingsPath();

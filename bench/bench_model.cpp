@@ -1,5 +1,6 @@
 // Medians of the model build and of loading and saving a large family.
 #include "model/clock.h"
+#include "bench/median.h"
 #include "model/yearmodel.h"
 #include "store/settingsfile.h"
 
@@ -11,19 +12,6 @@
 #include <cstdio>
 #include <functional>
 #include <vector>
-
-static double MedianMs(int runs, const std::function<void()> &f)
-{
-    std::vector<double> t;
-    for (int i = 0; i < runs; ++i) {
-        QElapsedTimer timer;
-        timer.start();
-        f();
-        t.push_back(timer.nsecsElapsed() / 1e6);
-    }
-    std::sort(t.begin(), t.end());
-    return t[t.size() / 2];
-}
 
 int main(int argc, char **argv)
 {

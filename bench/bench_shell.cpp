@@ -2,6 +2,7 @@
 // a thousand people, the calendar window from the command to the painted
 // window, and the text export after the file is chosen.
 #include "model/clock.h"
+#include "bench/median.h"
 #include "outputs/textexport.h"
 #include "shell/dialogs.h"
 #include "shell/startup.h"
@@ -20,19 +21,6 @@
 #include <cstdio>
 #include <functional>
 #include <vector>
-
-static double MedianMs(int runs, const std::function<void()> &f)
-{
-    std::vector<double> t;
-    for (int i = 0; i < runs; ++i) {
-        QElapsedTimer timer;
-        timer.start();
-        f();
-        t.push_back(timer.nsecsElapsed() / 1e6);
-    }
-    std::sort(t.begin(), t.end());
-    return t[t.size() / 2];
-}
 
 int main(int argc, char **argv)
 {

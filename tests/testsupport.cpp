@@ -84,4 +84,14 @@ bool SameIcon(const QIcon &a, const QIcon &b)
     return a.pixmap(16, 16).toImage() == b.pixmap(16, 16).toImage();
 }
 
+TPeopleArray Person(const QString &name, int day, int month, int year)
+{
+    TPeopleArray p;
+    p.name = name;
+    p.day = quint8(day);
+    p.month = quint8(month);
+    p.year = quint16(year);
+    return p;
+}
+
 }

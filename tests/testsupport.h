@@ -13,6 +13,9 @@ class QWidget;
 
 namespace TestSupport {
 
+// A person born on day.month.year; name and date are all most tests need.
+TPeopleArray Person(const QString &name, int day, int month, int year);
+
 // Russian locale, the clock fixed at `now`, standard paths in test mode.
 void SetUpLocaleAndClock(const QDateTime &now);
 

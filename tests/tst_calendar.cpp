@@ -23,16 +23,6 @@ using namespace TestSupport;
 namespace {
 const QDateTime EighthDecember(QDate(2026, 12, 8), QTime(14, 30));
 
-TPeopleArray Person(const QString &name, int day, int month, int year)
-{
-    TPeopleArray p;
-    p.name = name;
-    p.day = quint8(day);
-    p.month = quint8(month);
-    p.year = quint16(year);
-    return p;
-}
-
 // The colour text of a cell is written in: the pixel that stands out most from
 // the background, matched to black, maroon or red by the line from the
 // background to each (antialiased text lies on that line); "none" for a blank cell.

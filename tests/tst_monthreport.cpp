@@ -1,5 +1,6 @@
 // The printed month page: the fixed layout, the day cells of one month, the
 // rendered page, and the three windows of the month report.
+#include "testsupport.h"
 #include "model/clock.h"
 #include "model/errors.h"
 #include "model/yearmodel.h"
@@ -26,6 +27,7 @@
 #include <QtTest>
 
 using namespace ReportEngine;
+using TestSupport::Person;
 
 namespace {
 
@@ -42,16 +44,6 @@ MonthReport::MarkPictures testMarks()
         marks[i].fill(MarkColours[i]);
     }
     return marks;
-}
-
-TPeopleArray person(const QString &name, int day, int month, int year)
-{
-    TPeopleArray p;
-    p.name = name;
-    p.day = quint8(day);
-    p.month = quint8(month);
-    p.year = quint16(year);
-    return p;
 }
 
 SharedState build(const TPeopleArray &who, int year)
@@ -247,7 +239,7 @@ private slots:
 
         Report rep;
         MonthReport::BuildPage(rep);
-        const SharedState s = build(person(QStringLiteral("Анна"), 1, 1, 10), year);
+        const SharedState s = build(Person(QStringLiteral("Анна"), 1, 1, 10), year);
         MonthReport::LayOutMonth(rep, s.yearTable, month, year, s.personName, testMarks());
 
         const int days = DaysInMonth(year, month);
@@ -297,7 +289,7 @@ private slots:
     {
         Report rep;
         MonthReport::BuildPage(rep);
-        const SharedState s = build(person(QStringLiteral("Анна"), 1, 1, 2000), 2025);
+        const SharedState s = build(Person(QStringLiteral("Анна"), 1, 1, 2000), 2025);
         MonthReport::LayOutMonth(rep, s.yearTable, 3, 2025, s.personName, testMarks());
         for (int d = 1; d <= 31; ++d) {
             auto *label = band(rep).findAs<ReportLabel>(QStringLiteral("NewLabel%1").arg(d));
@@ -330,7 +322,7 @@ private slots:
         // Born on the 15th of the month shown: no pictures before, "K" on the day.
         Report rep;
         MonthReport::BuildPage(rep);
-        const SharedState s = build(person(QStringLiteral("Пётр"), 15, 3, 2025), 2025);
+        const SharedState s = build(Person(QStringLiteral("Пётр"), 15, 3, 2025), 2025);
         MonthReport::LayOutMonth(rep, s.yearTable, 3, 2025, s.personName, marks);
         for (int d = 1; d <= 31; ++d) {
             for (int k = 1; k <= 3; ++k) {
@@ -358,7 +350,7 @@ private slots:
 
         // Born after the month shown: day numbers, no pictures at all.
         MonthReport::RemoveDayCells(rep);
-        const SharedState later = build(person(QStringLiteral("Пётр"), 2, 4, 2025), 2025);
+        const SharedState later = build(Person(QStringLiteral("Пётр"), 2, 4, 2025), 2025);
         MonthReport::LayOutMonth(rep, later.yearTable, 3, 2025, later.personName, marks);
         int pictures = 0;
         for (const auto &e : band(rep).elements())
@@ -372,7 +364,7 @@ private slots:
     {
         Report rep;
         MonthReport::BuildPage(rep);
-        const SharedState s = build(person(QStringLiteral("Анна"), 1, 1, 2000), 2025);
+        const SharedState s = build(Person(QStringLiteral("Анна"), 1, 1, 2000), 2025);
         {
             MonthReport::DayCellsGuard guard(rep);
             MonthReport::LayOutMonth(rep, s.yearTable, 3, 2025, QStringLiteral("Первый"), testMarks());
@@ -381,7 +373,7 @@ private slots:
         QCOMPARE(dayCellCount(rep), 0);
         QCOMPARE(band(rep).elements().size(), size_t(78));
 
-        const SharedState feb = build(person(QStringLiteral("Анна"), 1, 1, 2000), 2021);
+        const SharedState feb = build(Person(QStringLiteral("Анна"), 1, 1, 2000), 2021);
         {
             MonthReport::DayCellsGuard guard(rep);
             MonthReport::LayOutMonth(rep, feb.yearTable, 2, 2021, QStringLiteral("Второй"), testMarks());
@@ -410,7 +402,7 @@ private slots:
     {
         Report rep;
         MonthReport::BuildPage(rep);
-        const SharedState s = build(person(QStringLiteral("Анна"), 1, 1, 2000), 2025);
+        const SharedState s = build(Person(QStringLiteral("Анна"), 1, 1, 2000), 2025);
         QVERIFY_THROWS_EXCEPTION(KelvoraError, MonthReport::LayOutMonth(rep, s.yearTable, 3, 0, QString(), testMarks()));
         QVERIFY_THROWS_EXCEPTION(KelvoraError, MonthReport::LayOutMonth(rep, s.yearTable, 13, 2025, QString(), testMarks()));
         QVERIFY_THROWS_EXCEPTION(KelvoraError, MonthReport::LayOutMonth(rep, s.yearTable, 0, 2025, QString(), testMarks()));
@@ -423,7 +415,7 @@ private slots:
     {
         Report rep;
         MonthReport::BuildPage(rep);
-        const SharedState s = build(person(QStringLiteral("Анна Сергеевна Кузнецова"), 15, 3, 1990), 2025);
+        const SharedState s = build(Person(QStringLiteral("Анна Сергеевна Кузнецова"), 15, 3, 1990), 2025);
         const QString dir = artifactDir();
         // With the program's own pictures, to look at.
         MonthReport::MarkPictures faces;
@@ -549,7 +541,7 @@ private slots:
         QVERIFY(holder.Rep.band(QStringLiteral("QRBand1")));
         QVERIFY(!holder.isVisible());
 
-        const SharedState s = build(person(QStringLiteral("Анна"), 1, 1, 2000), 2025);
+        const SharedState s = build(Person(QStringLiteral("Анна"), 1, 1, 2000), 2025);
         MonthReport::DayCellsGuard guard(holder.Rep);
         MonthReport::LayOutMonth(holder.Rep, s.yearTable, 3, 2025, s.personName, testMarks());
 
@@ -595,7 +587,7 @@ private slots:
         TForm3 holder;
         TForm4 preview;
         holder.SetPreviewWindow(&preview);
-        const SharedState s = build(person(QStringLiteral("Анна"), 1, 1, 2000), 2025);
+        const SharedState s = build(Person(QStringLiteral("Анна"), 1, 1, 2000), 2025);
         MonthReport::DayCellsGuard guard(holder.Rep);
         MonthReport::LayOutMonth(holder.Rep, s.yearTable, 3, 2025, s.personName, testMarks());
 

@@ -23,16 +23,6 @@
 using namespace TestSupport;
 
 namespace {
-TPeopleArray Person(const QString &name, int day, int month, int year)
-{
-    TPeopleArray p;
-    p.name = name;
-    p.day = quint8(day);
-    p.month = quint8(month);
-    p.year = quint16(year);
-    return p;
-}
-
 QByteArray Export(const TPeopleArray &person, int year)
 {
     SharedState state;

@@ -11,6 +11,13 @@
 
 set -euo pipefail
 
+# Every run has a session bus of its own: no panel, screen reader or other
+# program of the real session sees the program under test, nor it them.
+if [ -z "${E2E_PRIVATE_BUS:-}" ] && command -v dbus-run-session >/dev/null; then
+  export E2E_PRIVATE_BUS=1
+  exec dbus-run-session -- bash "$0" "$@"
+fi
+
 E2E_NAME=$(basename "${BASH_SOURCE[1]:-$0}" .sh)
 E2E_BIN=${1:?"usage: $0 <path to kelvora>"}
 [ -x "$E2E_BIN" ] || { echo "no executable at $E2E_BIN" >&2; exit 2; }
@@ -259,3 +266,16 @@ e2e_shot() {
   import -window root "$E2E_OUT/$1.png"
   e2e_log "screenshot $E2E_OUT/$1.png"
 }
+
+# The accessibility bus on the private session bus, and Qt's bridge switched
+# on, so tests/e2e/atspi.py reads the windows as a screen reader does. Call
+# before e2e_start_kelvora.
+e2e_start_accessibility() {
+  e2e_spawn /usr/libexec/at-spi-bus-launcher --launch-immediately
+  e2e_wait_for 10 dbus-send --session --print-reply --dest=org.a11y.Bus /org/a11y/bus org.a11y.Bus.GetAddress \
+    >/dev/null 2>&1 || e2e_fail "the accessibility bus did not start"
+  export QT_LINUX_ACCESSIBILITY_ALWAYS_ON=1
+}
+
+# The program's accessibility tree (see atspi.py).
+e2e_accessible_tree() { /usr/bin/python3 "$(dirname "${BASH_SOURCE[0]}")/atspi.py" dump "$E2E_KELVORA_PID"; }

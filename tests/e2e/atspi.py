@@ -1,0 +1,74 @@
+#!/usr/bin/python3
+"""Reads what a screen reader reads: the accessibility tree of one program.
+
+    atspi.py dump PID      every showing object of the program's windows, one
+                           line each: depth, role, name, states, and its text or
+                           value when it has one
+
+Run on the same session bus as the program, with the accessibility bus up
+(tests/e2e/lib.sh: e2e_start_accessibility).
+"""
+import sys
+
+import pyatspi
+
+STATES = {
+    pyatspi.STATE_FOCUSED: "focused",
+    pyatspi.STATE_CHECKED: "checked",
+    pyatspi.STATE_SENSITIVE: "enabled",
+}
+
+
+def find_app(pid):
+    desktop = pyatspi.Registry.getDesktop(0)
+    for app in desktop:
+        try:
+            if app is not None and app.get_process_id() == pid:
+                return app
+        except Exception:
+            continue
+    return None
+
+
+def describe(obj):
+    states = obj.getState()
+    parts = [obj.getRoleName(), repr(obj.name or "")]
+    parts += [word for state, word in STATES.items() if states.contains(state)]
+    try:
+        text = obj.queryText()
+        parts.append("text=" + repr(text.getText(0, text.characterCount)))
+    except NotImplementedError:
+        pass
+    try:
+        parts.append("value=" + repr(obj.queryValue().currentValue))
+    except NotImplementedError:
+        pass
+    return " ".join(parts)
+
+
+def walk(obj, depth, out):
+    if obj is None:
+        return
+    if depth > 0 and not obj.getState().contains(pyatspi.STATE_SHOWING):
+        return
+    out.append("  " * depth + describe(obj))
+    for i in range(obj.childCount):
+        walk(obj.getChildAtIndex(i), depth + 1, out)
+
+
+def main():
+    if len(sys.argv) != 3 or sys.argv[1] != "dump":
+        print(__doc__, file=sys.stderr)
+        return 2
+    app = find_app(int(sys.argv[2]))
+    if app is None:
+        print("no accessible application with pid " + sys.argv[2], file=sys.stderr)
+        return 1
+    lines = []
+    walk(app, 0, lines)
+    print("\n".join(lines))
+    return 0
+
+
+if __name__ == "__main__":
+    sys.exit(main())

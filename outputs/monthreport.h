@@ -14,15 +14,15 @@
 #include "model/sharedstate.h"
 #include "report/reportengine.h"
 
-#include <QImage>
 #include <array>
 
 namespace MonthReport {
 
 inline const QString BandName = QStringLiteral("QRBand1");
 
-// Mark pictures in the order 0 '+', 1 '-', 2 'K', 3 '0'.
-using MarkPictures = std::array<QImage, 4>;
+// Mark pictures in the order 0 '+', 1 '-', 2 'K', 3 '0', as drawings of
+// 16 x 16 report pixels.
+using MarkPictures = std::array<ReportEngine::ReportDrawing, 4>;
 
 // Picture index of a day-mark cell, or -1 for a cell that gets no picture
 // (a day before the birth date).

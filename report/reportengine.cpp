@@ -11,6 +11,8 @@
 #include <QPdfWriter>
 #include <QtMath>
 
+#include <cmath>
+
 namespace ReportEngine {
 
 namespace {
@@ -140,18 +142,36 @@ void ReportShape::paint(QPainter &painter, double) const
 void ReportImage::setPicture(const QImage &image)
 {
     m_picture = image;
+    m_drawing = {};
     if (!image.isNull())
         m_geometry.setSize(image.deviceIndependentSize().toSize());
 }
 
+void ReportImage::setPicture(const ReportDrawing &drawing)
+{
+    m_drawing = drawing;
+    m_picture = QImage();
+    if (!drawing.isNull())
+        m_geometry.setSize(drawing.size);
+}
+
 void ReportImage::paint(QPainter &painter, double) const
 {
+    if (!m_drawing.isNull()) {
+        // Corner on a whole device pixel: on screen the page sits at a
+        // fraction of a pixel (10 mm of margin), and small pictures would blur.
+        const QTransform toDevice = painter.transform();
+        const QPointF corner = toDevice.map(QPointF(m_geometry.topLeft()));
+        const QPointF snapped = toDevice.inverted().map(QPointF(std::round(corner.x()), std::round(corner.y())));
+        m_drawing.draw(painter, QRectF(snapped, QSizeF(m_drawing.size)));
+        return;
+    }
     if (m_picture.isNull())
         return;
-    painter.save();
     painter.setRenderHint(QPainter::SmoothPixmapTransform);
+    // A PDF would otherwise keep the bitmap as JPEG: smeared edges, shifted colours.
+    painter.setRenderHint(QPainter::LosslessImageRendering);
     painter.drawImage(QPointF(m_geometry.topLeft()), m_picture);
-    painter.restore();
 }
 
 // ---------------------------------------------------------------- band

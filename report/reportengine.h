@@ -135,20 +135,32 @@ private:
     QColor m_fill = Qt::white;
 };
 
-// A picture drawn at its own size (device-independent size of the image)
-// with its top left corner at the element's place. An empty picture draws
-// nothing.
+// A picture that draws itself into a rectangle at the device's own
+// resolution: paper and PDF get vectors, not a scaled bitmap.
+struct ReportDrawing {
+    QSize size; // report pixels
+    std::function<void(QPainter &, const QRectF &)> draw;
+    bool isNull() const { return !draw; }
+};
+
+// A picture drawn at its own size with its top left corner at the element's
+// place: a bitmap (its device-independent size) or a drawing. An empty
+// picture draws nothing.
 class ReportImage : public ReportElement {
 public:
     explicit ReportImage(QString name) : ReportElement(Kind::Image, std::move(name)) {}
 
     const QImage &picture() const { return m_picture; }
     void setPicture(const QImage &image);
+    const ReportDrawing &drawing() const { return m_drawing; }
+    void setPicture(const ReportDrawing &drawing);
+    bool isEmpty() const { return m_picture.isNull() && m_drawing.isNull(); }
 
     void paint(QPainter &painter, double deviceDpiY) const override;
 
 private:
     QImage m_picture;
+    ReportDrawing m_drawing;
 };
 
 class Report;

@@ -188,6 +188,20 @@ QImage emotion(int index)
     return image.isNull() ? image : image.convertToFormat(QImage::Format_ARGB32);
 }
 
+void drawEmotion(int index, QPainter &painter, const QRectF &target)
+{
+    if (index < 0 || index >= EmotionCount)
+        return;
+    QMutexLocker locker(&cacheLock());
+    QSvgRenderer *svg = renderer(QStringLiteral(":/pictures/marks/%1.svg").arg(index));
+    if (!svg->isValid())
+        return;
+    painter.save();
+    painter.setRenderHint(QPainter::Antialiasing);
+    svg->render(&painter, target);
+    painter.restore();
+}
+
 QPixmap calendarArrow(bool pointsRight)
 {
     return pixmapAt(pointsRight ? QStringLiteral(":/pictures/calendar/arrow_right.svg")

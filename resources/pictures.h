@@ -7,6 +7,8 @@
 #include <QPixmap>
 #include <QString>
 
+class QPainter;
+
 namespace Pictures {
 
 // Person pictures: 0..31 faces, 32 the birthday balloon. 16 x 16.
@@ -29,6 +31,9 @@ QIcon fixedItem(const QString &name);
 // Day-mark pictures of the month page: 0 '+', 1 '-', 2 'K', 3 '0'. 16 x 16 ARGB32.
 QImage emotion(int index);
 int emotionCount();
+// Draws the same picture into `target` at the painter's own resolution, for
+// paper: sharp and in its own colours on any printer. Nothing for a bad index.
+void drawEmotion(int index, QPainter &painter, const QRectF &target);
 
 // Month fold arrows of the calendar grid, 16 x 15, opaque on silver.
 QPixmap calendarArrow(bool pointsRight);

@@ -25,7 +25,9 @@ void TInitForm::PrintKelvora(int tag)
 
         MonthReport::MarkPictures marks;
         for (int i = 0; i < int(marks.size()); ++i)
-            marks[i] = Pictures::emotion(i);
+            marks[i] = {QSize(16, 16), [i](QPainter &painter, const QRectF &target) {
+                             Pictures::drawEmotion(i, painter, target);
+                         }};
 
         ReportEngine::Report &rep = Form3->Rep;
         // However the report ends, the next one starts from the fixed layout.

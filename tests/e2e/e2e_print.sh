@@ -4,7 +4,7 @@
 # (no printer is installed here), "Печать" writes the page there, and
 # "Закрыть" gives the tray menu back. The printed page is kept as a PNG.
 source "$(dirname "$0")/lib.sh" "$1"
-for tool in pdftoppm pdfinfo convert; do
+for tool in pdftoppm pdfinfo pdfimages convert; do
   command -v "$tool" >/dev/null || { echo "SKIP: $tool is not installed" >&2; exit 77; }
 done
 
@@ -87,6 +87,8 @@ sleep 0.5
 xwininfo -id "$preview" | grep -q IsViewable || e2e_fail "\"Печать\" closed the preview"
 pdfinfo "$PDF" | grep -q '^Pages: *1$' || e2e_fail "the PDF has not one page"
 pdfinfo "$PDF" | grep -q 'A4' || e2e_fail "the PDF is not A4: $(pdfinfo "$PDF" | grep 'Page size')"
+# The faces are drawn, not stored as (lossy) bitmaps.
+[ "$(pdfimages -list "$PDF" | tail -n +3 | wc -l)" -eq 0 ] || e2e_fail "pictures in the PDF: $(pdfimages -list "$PDF")"
 
 pdftoppm -r 96 -png -singlefile "$PDF" "$E2E_OUT/printed-page"
 page=$E2E_OUT/printed-page.png

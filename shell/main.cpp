@@ -1,6 +1,7 @@
 // The program: a tray icon with a menu, no main window, one copy per user.
 #include "resources/pictures.h"
 #include "shell/apptitle.h"
+#include "shell/qttranslations.h"
 #include "shell/startup.h"
 #include "shell/tinitform.h"
 #include "store/settingspath.h"
@@ -13,7 +14,11 @@ int main(int argc, char *argv[])
 {
     // A file-size limit must fail the write with "Disk full", not end the program.
     std::signal(SIGXFSZ, SIG_IGN);
+    // Qt's own file dialog everywhere: a desktop's native one would speak the
+    // desktop's language, not the program's.
+    QApplication::setAttribute(Qt::AA_DontUseNativeDialogs);
     QApplication app(argc, argv);
+    LoadQtRussian(app);
     QApplication::setApplicationName(AppTitle());
     // No display name: X11 would append it to every window caption.
     QApplication::setWindowIcon(Pictures::programIcon());

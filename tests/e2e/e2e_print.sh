@@ -3,6 +3,7 @@
 # the preview shows the page, the printer setup is pointed at a PDF file
 # (no printer is installed here), "Печать" writes the page there, and
 # "Закрыть" gives the tray menu back. The printed page is kept as a PNG.
+# The desktop is English: Qt's printer setup speaks Russian all the same.
 source "$(dirname "$0")/lib.sh" "$1"
 for tool in pdftoppm pdfinfo pdfimages convert; do
   command -v "$tool" >/dev/null || { echo "SKIP: $tool is not installed" >&2; exit 77; }
@@ -26,7 +27,10 @@ dark() {
 }
 
 e2e_write_ini "H23,6884368" "E28,42612413" "I33,16381152" "[Анна]" 15 3 1990 0 4
-e2e_start
+export LANG=C LC_ALL=C
+e2e_start_x
+e2e_start_accessibility
+e2e_start_kelvora
 e2e_wait_tray_icon
 
 # "На принтер": the second item of the person's submenu.
@@ -72,7 +76,16 @@ E2E_WAIT=15 e2e_wait_window "" "$before" || e2e_fail "the printer setup did not 
 setup=$E2E_WIN
 sleep 0.7
 e2e_shot 03-setup
-xdotool key alt+f ctrl+a
+tree=$(e2e_accessible_tree) || e2e_fail "no accessibility tree"
+for control in "push button 'Печать'" "push button 'Отмена'" "push button 'Параметры >>'" "label 'Вывод в файл:'"; do
+  grep -qF "$control" <<<"$tree" || { echo "$tree" >&2; e2e_fail "the printer setup lacks $control"; }
+done
+if grep -qE "'(Print|Cancel|Options >>|Output file:)'" <<<"$tree"; then
+  echo "$tree" >&2
+  e2e_fail "the printer setup speaks English"
+fi
+# "Вывод в файл:" is reached by its Russian mnemonic.
+xdotool key alt+Cyrillic_ef ctrl+a
 xdotool type "$PDF"
 sleep 0.2
 e2e_shot 04-setup-file

@@ -1,6 +1,6 @@
 #!/usr/bin/env bash
-# "В файл..." from the tray menu: the save dialog, a name typed without its
-# extension, and the file's bytes against the reference. The person is born on
+# "В файл..." from the tray menu: the save dialog (Qt's own, in Russian), a
+# name typed without its extension, and the file's bytes against the reference. The person is born on
 # 1 January of the current year, so the table is the same in every common (or
 # every leap) year; the title line and the days-lived line are made here.
 source "$(dirname "$0")/lib.sh" "$1"
@@ -16,7 +16,9 @@ fi
 [ -f "$GOLDEN" ] || e2e_fail "no reference file $GOLDEN"
 
 e2e_write_ini "H23,6884368" "E28,42612413" "I33,16381152" "[Анна]" 1 1 "$YEAR" 0 4
-e2e_start
+e2e_start_x
+e2e_start_accessibility
+e2e_start_kelvora
 e2e_wait_tray_icon
 
 EXPORT_DIR=$E2E_WORK/export
@@ -35,11 +37,27 @@ export_to() {
   xdotool windowfocus --sync "$dialog" 2>/dev/null || true
   sleep 0.7
   e2e_shot "$shot"
+  if [ "$shot" = 01-save-dialog ]; then dialog_is_russian; fi
   xdotool key ctrl+a
   xdotool type --delay 20 "$EXPORT_DIR/anna"
   sleep 0.2
   xdotool key Return
   e2e_wait_window_gone "$dialog" || e2e_fail "the save dialog did not close"
+}
+
+# Buttons, labels and the type of the folders listed (the program starts in
+# the work folder, which holds folders).
+dialog_is_russian() {
+  local tree control
+  tree=$(e2e_accessible_tree) || e2e_fail "no accessibility tree"
+  for control in "push button 'Сохранить'" "push button 'Отмена'" "label 'Имя файла:'" "label 'Типы файлов:'" \
+    "table cell 'Папка'"; do
+    grep -qF "$control" <<<"$tree" || { echo "$tree" >&2; e2e_fail "the save dialog lacks $control"; }
+  done
+  if grep -qE "'(Save|Cancel|File name:|Files of type:|Look in:|Folder)'" <<<"$tree"; then
+    echo "$tree" >&2
+    e2e_fail "the save dialog speaks English"
+  fi
 }
 
 expected() {

@@ -1,6 +1,7 @@
 // The program: a tray icon with a menu, no main window, one copy per user.
 #include "resources/pictures.h"
 #include "shell/apptitle.h"
+#include "shell/commandline.h"
 #include "shell/qttranslations.h"
 #include "shell/startup.h"
 #include "shell/tinitform.h"
@@ -9,11 +10,48 @@
 #include <QApplication>
 
 #include <csignal>
+#include <cstdio>
+#include <optional>
+#include <vector>
+
+namespace {
+
+// Options are read with no display, lock or settings file involved:
+// `kelvora --help` answers on a machine without a desktop too. Returns the
+// exit status when the command line ends the program.
+std::optional<int> AnswerCommandLine(int argc, char **argv)
+{
+    // Qt takes the options it knows out of the list it is given; the
+    // application object made later must still see them.
+    std::vector<char *> copy(argv, argv + argc + 1);
+    QCoreApplication probe(argc, copy.data());
+    LoadQtRussian(probe);
+    const CommandLine line = ParseCommandLine(QCoreApplication::arguments());
+    switch (line.action) {
+    case CommandLine::Action::RunTray:
+        return std::nullopt;
+    case CommandLine::Action::Print:
+        std::fputs(line.output.toLocal8Bit().constData(), stdout);
+        return std::fflush(stdout) == 0 ? 0 : 1;
+    case CommandLine::Action::Refuse:
+        std::fputs(line.output.toLocal8Bit().constData(), stderr);
+        return BadCommandLineStatus;
+    }
+    return std::nullopt;
+}
+
+} // namespace
 
 int main(int argc, char *argv[])
 {
     // A file-size limit must fail the write with "Disk full", not end the program.
     std::signal(SIGXFSZ, SIG_IGN);
+    // A plain start has nothing to read; it stays as quick as before.
+    if (argc > 1) {
+        if (const std::optional<int> status = AnswerCommandLine(argc, argv))
+            return *status;
+    }
+
     // Qt's own file dialog everywhere: a desktop's native one would speak the
     // desktop's language, not the program's.
     QApplication::setAttribute(Qt::AA_DontUseNativeDialogs);

@@ -1,7 +1,8 @@
 #!/usr/bin/env bash
 # The release: `cmake --install` lays out the program, its launcher and its
 # icons in the standard places; the Debian package holds the same files with
-# the right dependencies, and the program taken from it starts and docks.
+# the right dependencies; the program taken from it answers --help and
+# --version without a display, and starts and docks.
 source "$(dirname "$0")/lib.sh" "$1"
 BUILD=$(dirname "$(realpath "$1")")
 command -v cpack >/dev/null && command -v dpkg-deb >/dev/null || e2e_fail "cpack or dpkg-deb missing"
@@ -46,10 +47,35 @@ fi
 apt-get install -s "$deb" >"$E2E_WORK/apt.log" 2>&1 || { cat "$E2E_WORK/apt.log" >&2; e2e_fail "apt cannot install the package"; }
 grep -q '^Inst kelvora ' "$E2E_WORK/apt.log" || { cat "$E2E_WORK/apt.log" >&2; e2e_fail "apt would not install kelvora"; }
 
-# The program from the package starts, docks its icon and shows its menu.
 dpkg-deb -x "$deb" "$E2E_WORK/root"
 E2E_APP=$E2E_WORK/root/usr/bin/kelvora
 E2E_INI=$E2E_WORK/root/usr/bin/Kelvora.ini
+
+# The command line, with no display and an English desktop: answers on
+# standard output or refuses on standard error, and touches no lock and no
+# settings file (the executable's folder may be written here).
+cli() {
+  CLI_STATUS=0
+  env -u DISPLAY -u WAYLAND_DISPLAY LANG=C LC_ALL=C "$E2E_APP" "$@" >"$E2E_WORK/cli.out" 2>"$E2E_WORK/cli.err" ||
+    CLI_STATUS=$?
+}
+footprint() { find "$E2E_WORK/run" "$HOME" "$(dirname "$E2E_APP")" | sort; }
+before=$(footprint)
+cli --help
+[ "$CLI_STATUS" -eq 0 ] || e2e_fail "--help: exit status $CLI_STATUS, $(cat "$E2E_WORK/cli.err")"
+grep -q -- '--version' "$E2E_WORK/cli.out" && grep -q '^Использование: ' "$E2E_WORK/cli.out" ||
+  e2e_fail "--help printed: $(cat "$E2E_WORK/cli.out")"
+[ ! -s "$E2E_WORK/cli.err" ] || e2e_fail "--help wrote to standard error: $(cat "$E2E_WORK/cli.err")"
+cli --version
+[ "$CLI_STATUS" -eq 0 ] && [ "$(cat "$E2E_WORK/cli.out")" = "kelvora 2.07" ] ||
+  e2e_fail "--version: status $CLI_STATUS, printed $(cat "$E2E_WORK/cli.out")"
+cli --no-such-option
+[ "$CLI_STATUS" -eq 2 ] || e2e_fail "an unknown option: exit status $CLI_STATUS"
+grep -q 'no-such-option' "$E2E_WORK/cli.err" || e2e_fail "an unknown option: $(cat "$E2E_WORK/cli.err")"
+[ ! -s "$E2E_WORK/cli.out" ] || e2e_fail "an unknown option printed on standard output"
+[ "$(footprint)" = "$before" ] || e2e_fail "the command line left files behind: $(diff <(echo "$before") <(footprint))"
+
+# The program from the package starts, docks its icon and shows its menu.
 e2e_write_ini "H23,6884368" "E28,42612413" "I33,16381152" "[Анна]" 7 11 1984 0 12
 e2e_start
 e2e_wait_tray_icon

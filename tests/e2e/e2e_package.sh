@@ -1,18 +1,29 @@
 #!/usr/bin/env bash
-# The release: `cmake --install` lays out the program, its launcher and its
-# icons in the standard places; the Debian package holds the same files with
-# the right dependencies; the program taken from it answers --help and
-# --version without a display, and starts and docks.
+# The release: `cmake --install` lays out the program, its launcher, its
+# icons, its manual pages and its licence in the standard places; the Debian
+# package holds the same files with the right dependencies and passes lintian;
+# the program taken from it answers --help and --version without a display
+# and starts and docks.
 source "$(dirname "$0")/lib.sh" "$1"
 BUILD=$(dirname "$(realpath "$1")")
-command -v cpack >/dev/null && command -v dpkg-deb >/dev/null || e2e_fail "cpack or dpkg-deb missing"
+for tool in cpack dpkg-deb lintian readelf; do
+  command -v "$tool" >/dev/null || e2e_fail "$tool missing (tools/kelvora-dev installs it)"
+done
 
 # Install into a scratch prefix.
 PREFIX=$E2E_WORK/prefix
 cmake --install "$BUILD" --prefix "$PREFIX" >"$E2E_WORK/install.log" 2>&1 || e2e_fail "cmake --install failed"
-for f in bin/kelvora share/applications/kelvora.desktop share/icons/hicolor/scalable/apps/kelvora.svg; do
+for f in bin/kelvora share/applications/kelvora.desktop share/icons/hicolor/scalable/apps/kelvora.svg \
+  share/doc/kelvora/copyright share/doc/kelvora/changelog.Debian.gz; do
   [ -e "$PREFIX/$f" ] || e2e_fail "not installed: $f"
 done
+# The manual page in English and in Russian.
+zcat "$PREFIX/share/man/man1/kelvora.1.gz" | grep -q '^\.SH OPTIONS' || e2e_fail "no English manual page"
+zcat "$PREFIX/share/man/ru/man1/kelvora.1.gz" | grep -q '^\.SH ПАРАМЕТРЫ' || e2e_fail "no Russian manual page"
+# Qt and libxlsxwriter come from the system's library folders.
+if readelf -d "$PREFIX/bin/kelvora" | grep -qE 'RPATH|RUNPATH'; then
+  e2e_fail "the installed program carries a library search path: $(readelf -d "$PREFIX/bin/kelvora" | grep -E 'RPATH|RUNPATH')"
+fi
 for size in 16 22 24 32 48 64 128 256; do
   png=$PREFIX/share/icons/hicolor/${size}x${size}/apps/kelvora.png
   [ -s "$png" ] || e2e_fail "no ${size}px icon"
@@ -31,17 +42,25 @@ deb=$(ls "$E2E_WORK"/pkg/kelvora_*.deb 2>/dev/null | head -n1)
 [ "$(dpkg-deb -f "$deb" Package)" = kelvora ] || e2e_fail "wrong package name"
 depends=$(dpkg-deb -f "$deb" Depends)
 e2e_log "Depends: $depends"
-for dep in libqt6core6 libqt6gui6 libqt6widgets6 libqt6printsupport6 libqt6svg6 libxlsxwriter4 qt6-qpa-plugins; do
+for dep in libqt6core6 libqt6gui6 libqt6widgets6 libqt6printsupport6 libqt6svg6 libxlsxwriter4 qt6-qpa-plugins \
+  qt6-translations-l10n fonts-dejavu-core fonts-dejavu-extra; do
   grep -q "\b$dep\b" <<<"$depends" || e2e_fail "the package does not depend on $dep"
 done
 listing=$(dpkg-deb -c "$deb" | awk '{ print $NF }')
 for f in ./usr/bin/kelvora ./usr/share/applications/kelvora.desktop \
-  ./usr/share/icons/hicolor/scalable/apps/kelvora.svg ./usr/share/icons/hicolor/48x48/apps/kelvora.png; do
+  ./usr/share/icons/hicolor/scalable/apps/kelvora.svg ./usr/share/icons/hicolor/48x48/apps/kelvora.png \
+  ./usr/share/man/man1/kelvora.1.gz ./usr/share/man/ru/man1/kelvora.1.gz \
+  ./usr/share/doc/kelvora/copyright ./usr/share/doc/kelvora/changelog.Debian.gz; do
   grep -qx "$f" <<<"$listing" || e2e_fail "the package lacks $f"
 done
 if grep -v -E '^\./usr/(bin|share)(/|$)|^\./$|^\./usr/$' <<<"$listing" | grep -q .; then
   e2e_fail "the package puts files outside /usr/bin and /usr/share"
 fi
+
+# Debian's own checker: no errors, no warnings.
+lintian --fail-on error,warning "$deb" >"$E2E_WORK/lintian.log" 2>&1 ||
+  { cat "$E2E_WORK/lintian.log" >&2; e2e_fail "lintian finds errors or warnings"; }
+e2e_log "lintian: $(grep -cE '^[EW]: ' "$E2E_WORK/lintian.log" || true) errors and warnings"
 
 # apt takes it as it stands: every dependency resolves on this machine.
 apt-get install -s "$deb" >"$E2E_WORK/apt.log" 2>&1 || { cat "$E2E_WORK/apt.log" >&2; e2e_fail "apt cannot install the package"; }

@@ -88,6 +88,9 @@ grep -q -- '--version' "$E2E_WORK/cli.out" && grep -q '^Использовани
 cli --version
 [ "$CLI_STATUS" -eq 0 ] && [ "$(cat "$E2E_WORK/cli.out")" = "kelvora 2.07" ] ||
   e2e_fail "--version: status $CLI_STATUS, printed $(cat "$E2E_WORK/cli.out")"
+# Qt's own options pass to Qt, not refused.
+cli -platform offscreen -session restored --help
+[ "$CLI_STATUS" -eq 0 ] || e2e_fail "Qt's own options refused: $(cat "$E2E_WORK/cli.err")"
 cli --no-such-option
 [ "$CLI_STATUS" -eq 2 ] || e2e_fail "an unknown option: exit status $CLI_STATUS"
 grep -q 'no-such-option' "$E2E_WORK/cli.err" || e2e_fail "an unknown option: $(cat "$E2E_WORK/cli.err")"

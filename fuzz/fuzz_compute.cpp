@@ -92,8 +92,8 @@ void CheckArithmetic(FuzzedDataProvider &in)
         const double walked = WalkReduce(days, period);
         if (!quick || std::bit_cast<std::uint64_t>(*quick) != std::bit_cast<std::uint64_t>(walked))
             Fail("quick reduction differs from the step-by-step one", days, period);
-        // Past 2^31 days a period's half no longer fits the mark's whole numbers.
-        if (period < 4294967296.0 && mark != WalkMark(days, period))
+        // Past 2^64 days a period's half has no 64-bit rounding to take bits from.
+        if (period < 18446744073709551616.0 && mark != WalkMark(days, period))
             Fail("DayMark differs from the step-by-step mark", days, period);
     }
 

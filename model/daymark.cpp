@@ -85,10 +85,14 @@ char DayMark(std::int32_t days, double period)
     if (!t)
         return 'K';
     const auto h = static_cast<std::int64_t>(*t); // |t| < 2^31
-    const std::int64_t r64 = RoundHalfAway(period / 2);
-    const std::int64_t r = r64 > std::numeric_limits<std::int32_t>::max()
-                               ? std::numeric_limits<std::int32_t>::max()
-                               : static_cast<std::int32_t>(r64);
+    // The threshold is the low 32 bits of the rounded half-period, taken as a
+    // signed number, so a period of 2^32 days or more wraps. A half-period
+    // that does not even fit 64 bits has no such bits: it is longer than any
+    // life, so the phase is rising.
+    const double half = period / 2;
+    const std::int32_t r = half < 9223372036854775808.0
+                               ? static_cast<std::int32_t>(static_cast<std::uint32_t>(RoundHalfAway(half)))
+                               : std::numeric_limits<std::int32_t>::max();
     char mark = r > h ? '+' : '-';
     if (r == h)
         mark = '0';

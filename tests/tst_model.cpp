@@ -140,6 +140,13 @@ private slots:
                 QCOMPARE(std::bit_cast<std::uint64_t>(fast), std::bit_cast<std::uint64_t>(slow));
             }
         }
+        // Half-periods past 32 bits keep their low 32 bits, as a signed number,
+        // up to the end of the 64-bit range.
+        QCOMPARE(DayMark(1, 8589934594.0), '0'); // r = 2^32 + 1 gives 1
+        QCOMPARE(DayMark(5, 4294967296.0), '-'); // r = 2^31 gives -2^31
+        for (double p : {4294967295.0, 4294967296.0, 5e9, 8589934594.0, 1e15, 1.8e19})
+            for (std::int32_t d : {0, 1, 2, 5, 12345, std::numeric_limits<std::int32_t>::max()})
+                QCOMPARE(DayMark(d, p), NaiveMark(d, p));
         QVERIFY(!ReduceBySubtraction(5, 0).has_value());
         QVERIFY(!ReduceBySubtraction(5, -1).has_value());
         QVERIFY(!ReduceBySubtraction(1e6, 1e-300).has_value());

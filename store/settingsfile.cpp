@@ -35,6 +35,15 @@ QList<QByteArray> SplitLines(const QByteArray &bytes)
     return lines;
 }
 
+// Periods are written with the locale's decimal separator; a separator that
+// Windows-1251 has no byte for (Persian, Arabic) cannot stand in the file, so
+// there the file keeps a point, both ways.
+QLocale FileNumberLocale()
+{
+    const QLocale locale;
+    return EncodeCp1251(locale.decimalPoint()) ? locale : QLocale::c();
+}
+
 KelvoraError NotAnInteger(const QString &text)
 {
     return KelvoraError(QStringLiteral("'%1' is not a valid integer value").arg(text));
@@ -70,6 +79,7 @@ void ParseSettings(const QByteArray &bytes, PersonList &people, CyclePeriods &pe
 {
     PersonList list;
     CyclePeriods per;
+    const QLocale numbers = FileNumberLocale();
     const QList<QByteArray> lines = SplitLines(bytes);
     qsizetype i = 0;
     while (i < lines.size()) {
@@ -96,7 +106,7 @@ void ParseSettings(const QByteArray &bytes, PersonList &people, CyclePeriods &pe
             p.picture = quint8(values[4]);
             list.append(p);
         } else if (first == 'H' || first == 'E' || first == 'I') {
-            const std::optional<double> v = ParseReal(DecodeCp1251(line.mid(1)));
+            const std::optional<double> v = ParseReal(DecodeCp1251(line.mid(1)), numbers);
             if (!v)
                 continue;
             (first == 'H' ? per.physical : first == 'E' ? per.emotional : per.intellectual) = *v;
@@ -130,10 +140,9 @@ QByteArray SerializeSettings(const PersonList &people, const CyclePeriods &perio
         out += b;
         out += "\r\n";
     };
-    auto real = [](double v) {
-        const std::optional<QByteArray> b = EncodeCp1251(FormatReal(v));
-        return b ? *b : QByteArray::number(v, 'g', 15);
-    };
+    const QLocale numbers = FileNumberLocale();
+    // Digits, sign, exponent and a separator the code page holds: always encodable.
+    auto real = [&numbers](double v) { return EncodeCp1251(FormatReal(v, numbers)).value_or(QByteArray()); };
     line('H' + real(periods.physical));
     line('E' + real(periods.emotional));
     line('I' + real(periods.intellectual));

@@ -167,6 +167,16 @@ private slots:
         LoadSettingsFile(path(), people, periods);
         QCOMPARE(periods, CyclePeriods{}); // unreadable there: defaults
         QCOMPARE(people.count(), 4);
+
+        // A separator Windows-1251 cannot hold: the file keeps a point, and
+        // what was saved comes back.
+        for (const char *name : {"fa_IR", "ar_SA", "ar_EG"}) {
+            QLocale::setDefault(QLocale(QString::fromLatin1(name)));
+            SaveSettingsFile(path(), Family(), CyclePeriods{23.5, 28.25, 1e20});
+            QVERIFY2(ReadFile(path()).startsWith("H23.5\r\nE28.25\r\nI1E20\r\n"), name);
+            LoadSettingsFile(path(), people, periods);
+            QCOMPARE(periods, (CyclePeriods{23.5, 28.25, 1e20}));
+        }
     }
 
     void badEntriesKeepThePreviousState()

@@ -63,7 +63,7 @@ int main(int argc, char **argv)
     std::printf("text export, model to file on disk: %.2f ms (target 20 ms)\n", MedianMs(21, [&] {
                     host.state().chosenYear = Clock::today().year();
                     host.CreateKelvora(last);
-                    WriteFileAtomically(txt, TextExportBytes(host.state().yearTable, host.state().chosenYear,
+                    WriteWholeFile(txt, TextExportBytes(host.state().yearTable, host.state().chosenYear,
                                                              host.state().daysLivedLine));
                 }));
     return 0;

@@ -18,6 +18,6 @@ void TInitForm::SaveKelvora(int tag)
         if (path.isEmpty())
             return;
         // A failed write leaves an existing file as it was.
-        WriteFileAtomically(path, bytes);
+        WriteWholeFile(path, bytes);
     });
 }

@@ -219,7 +219,7 @@ bool Create(const QString &programPath)
     if (!QDir().mkpath(QFileInfo(path).absolutePath()))
         return false;
     try {
-        WriteFileAtomically(path, DesktopEntry(programPath));
+        WriteWholeFile(path, DesktopEntry(programPath));
     } catch (const KelvoraError &) {
         return false;
     }

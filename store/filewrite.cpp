@@ -2,10 +2,12 @@
 
 #include "model/errors.h"
 
+#include <QDir>
 #include <QFile>
 #include <QFileInfo>
 
 #include <cerrno>
+#include <optional>
 #include <fcntl.h>
 #include <sys/stat.h>
 #include <unistd.h>
@@ -35,26 +37,130 @@ QString FileErrorMessage(int e)
     }
 }
 
-[[noreturn]] static void Fail(int e) { throw KelvoraError(FileErrorMessage(e)); }
+namespace {
+[[noreturn]] void Fail(int e) { throw KelvoraError(FileErrorMessage(e)); }
 
-void WriteFileAtomically(const QString &path, const QByteArray &bytes)
+// The old content of a file written in place is kept in memory to put it back
+// after a failure, up to this size.
+constexpr qint64 MaxRestorableSize = 64 * 1024 * 1024;
+
+// Hidden, beside the file, with mkstemp's six letters or digits.
+QByteArray TemporaryTemplate(const QString &target)
+{
+    const QFileInfo info(target);
+    return QFile::encodeName(info.absolutePath() + QStringLiteral("/.") + info.fileName()) + ".XXXXXX";
+}
+
+// Writes all bytes at the descriptor's position; errno on failure, else 0.
+int WriteAll(int fd, const QByteArray &bytes)
+{
+    const char *p = bytes.constData();
+    qsizetype left = bytes.size();
+    while (left > 0) {
+        const ssize_t n = ::write(fd, p, size_t(left));
+        if (n < 0) {
+            if (errno == EINTR)
+                continue;
+            return errno;
+        }
+        p += n;
+        left -= n;
+    }
+    return 0;
+}
+
+// The content from the start, then the file cut to its length, then on disk.
+int Overwrite(int fd, const QByteArray &bytes)
+{
+    if (::lseek(fd, 0, SEEK_SET) < 0)
+        return errno;
+    if (const int e = WriteAll(fd, bytes))
+        return e;
+    if (::ftruncate(fd, bytes.size()) != 0)
+        return errno;
+    if (::fsync(fd) != 0 && errno != EINVAL)
+        return errno;
+    return 0;
+}
+
+// The old content of a regular file, when it can be read and is not huge.
+std::optional<QByteArray> ReadForRestore(const QByteArray &native, const struct stat &st)
+{
+    if (st.st_size > MaxRestorableSize)
+        return std::nullopt;
+    QFile file(QFile::decodeName(native));
+    if (!file.open(QIODevice::ReadOnly | QIODevice::Unbuffered))
+        return std::nullopt;
+    QByteArray bytes = file.readAll();
+    if (file.error() != QFileDevice::NoError)
+        return std::nullopt;
+    return bytes;
+}
+
+// Writes over the file where it is: its links, owner and permissions stay.
+// A failure puts the old content back where it was read.
+void WriteInPlace(const QByteArray &native, const struct stat &st, const QByteArray &bytes)
+{
+    const std::optional<QByteArray> old = ReadForRestore(native, st);
+    const int fd = ::open(native.constData(), O_WRONLY | O_CLOEXEC | O_NOCTTY);
+    if (fd < 0)
+        Fail(errno);
+    int e = Overwrite(fd, bytes);
+    if (e != 0 && old)
+        Overwrite(fd, *old);
+    if (::close(fd) != 0 && e == 0)
+        e = errno;
+    if (e != 0)
+        Fail(e);
+}
+}
+
+QString FollowLinks(const QString &path)
+{
+    QString current = path;
+    // As many links as the system itself follows in one path.
+    for (int depth = 0; depth < 40; ++depth) {
+        const QFileInfo info(current);
+        if (!info.isSymLink())
+            return current;
+        current = info.symLinkTarget();
+        if (current.isEmpty())
+            Fail(ELOOP);
+    }
+    Fail(ELOOP);
+}
+
+void WriteWholeFile(const QString &path, const QByteArray &bytes)
 {
     if (path.isEmpty())
         Fail(ENOENT);
-    const QByteArray target = QFile::encodeName(path);
+    const QString target = FollowLinks(path);
+    const QByteArray native = QFile::encodeName(target);
     struct stat st {};
-    const bool exists = ::stat(target.constData(), &st) == 0;
+    const bool exists = ::stat(native.constData(), &st) == 0;
+    if (!exists && errno != ENOENT)
+        Fail(errno);
     if (exists) {
+        // A folder, a device or a pipe is not a file the program may replace.
         if (S_ISDIR(st.st_mode))
             Fail(EISDIR);
-        if (::access(target.constData(), W_OK) != 0)
+        if (!S_ISREG(st.st_mode))
+            Fail(EACCES);
+        if (::access(native.constData(), W_OK) != 0)
             Fail(errno); // a read-only file stays as it is
     }
-    const QFileInfo info(path);
-    QByteArray tmpl = QFile::encodeName(info.absolutePath() + QStringLiteral("/.") + info.fileName()) + ".XXXXXX";
+
+    QByteArray tmpl = TemporaryTemplate(target);
     const int fd = ::mkstemp(tmpl.data());
-    if (fd < 0)
-        Fail(errno);
+    if (fd < 0) {
+        const int e = errno;
+        // A folder closed to the user may still hold a file open to them.
+        if (exists && (e == EACCES || e == EPERM)) {
+            WriteInPlace(native, st, bytes);
+            return;
+        }
+        Fail(e);
+    }
     auto discard = [&](int e) {
         ::close(fd);
         ::unlink(tmpl.constData());
@@ -71,18 +177,8 @@ void WriteFileAtomically(const QString &path, const QByteArray &bytes)
     }
     if (::fchmod(fd, mode) != 0)
         discard(errno);
-    const char *p = bytes.constData();
-    qsizetype left = bytes.size();
-    while (left > 0) {
-        const ssize_t n = ::write(fd, p, size_t(left));
-        if (n < 0) {
-            if (errno == EINTR)
-                continue;
-            discard(errno);
-        }
-        p += n;
-        left -= n;
-    }
+    if (const int e = WriteAll(fd, bytes))
+        discard(e);
     if (::fsync(fd) != 0 && errno != EINVAL)
         discard(errno);
     if (::close(fd) != 0) {
@@ -90,7 +186,14 @@ void WriteFileAtomically(const QString &path, const QByteArray &bytes)
         ::unlink(tmpl.constData());
         Fail(e);
     }
-    if (::rename(tmpl.constData(), target.constData()) != 0) {
+    if (exists && st.st_nlink > 1) {
+        // The new content fitted on the disk; its room is given back before
+        // the file itself is written over, so that the file keeps its links.
+        ::unlink(tmpl.constData());
+        WriteInPlace(native, st, bytes);
+        return;
+    }
+    if (::rename(tmpl.constData(), native.constData()) != 0) {
         const int e = errno;
         ::unlink(tmpl.constData());
         Fail(e);

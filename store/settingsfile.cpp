@@ -190,13 +190,15 @@ void KeepUnreadableFile(const QString &path)
         return;
     } catch (const KelvoraError &) {
     }
-    WriteFileAtomically(bad, bytes);
+    WriteWholeFile(bad, bytes);
 }
 }
 
 void SaveSettingsFile(const QString &path, const PersonList &people, const CyclePeriods &periods)
 {
     const QByteArray bytes = SerializeSettings(people, periods);
-    KeepUnreadableFile(path);
-    WriteFileAtomically(path, bytes);
+    // A linked settings file is kept, and replaced, where the link points.
+    const QString file = FollowLinks(path);
+    KeepUnreadableFile(file);
+    WriteWholeFile(file, bytes);
 }

@@ -11,9 +11,9 @@ void LoadSettingsFile(const QString &path, PersonList &people, CyclePeriods &per
 // Parses the bytes of a settings file (same rules, same errors).
 void ParseSettings(const QByteArray &bytes, PersonList &people, CyclePeriods &periods);
 
-// Writes the whole file at once: a temporary file beside it replaces the old
-// one, so a failure leaves the old file intact. An existing file that cannot
-// be read or understood is first kept as path + ".bad". Throws KelvoraError.
+// Writes the whole file at once through WriteWholeFile, so a failure leaves
+// the old file intact. An existing file that cannot be read or understood is
+// first kept as path + ".bad". Throws KelvoraError.
 void SaveSettingsFile(const QString &path, const PersonList &people, const CyclePeriods &periods);
 // The bytes SaveSettingsFile writes; throws for a name the file cannot hold.
 QByteArray SerializeSettings(const PersonList &people, const CyclePeriods &periods);

@@ -49,7 +49,7 @@ QString ChooseSettingsPath(const QString &exeFolder, const QString &userFolder,
         if (in.error() != QFileDevice::NoError)
             return beside;
         try {
-            WriteFileAtomically(own, bytes);
+            WriteWholeFile(own, bytes);
         } catch (const KelvoraError &) {
             return beside;
         }

@@ -343,12 +343,13 @@ private slots:
         QCOMPARE(m_errors, QStringList({"Disk full", "Invalid filename", "Invalid filename"}));
         QVERIFY(menuOpens());
 
-        // Into a folder closed to the user: the older file stays as it was.
+        // A new file in a folder closed to the user.
         QCOMPARE(failsInClosedFolder(m_dir->path(), "File access denied", [&] {
-                     Dialogs::setSaveFileHook([&](const QString &) { return target; });
+                     Dialogs::setSaveFileHook([&](const QString &) { return m_dir->filePath("B.txt"); });
                      h.SaveKelvora(0);
                  }),
                  0);
+        QVERIFY(!QFileInfo::exists(m_dir->filePath("B.txt")));
         QCOMPARE(ReadSettingsLines(target), QStringList{"an older export"});
 
         Dialogs::setSaveFileHook([&](const QString &) { return target; });

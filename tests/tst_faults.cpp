@@ -304,25 +304,44 @@ private slots:
         QCOMPARE(ReadBytes(path), SerializeSettings(Family(1), {}));
     }
 
-    void closedFolderLeavesTheFileIntact()
+    // A folder closed to the user: a file open to them is written in place,
+    // and a write that fails there gives the file its old content back; a new
+    // file or a read-only one is refused.
+    void closedFolderWritesAnOpenFileInPlace()
     {
         const QString dir = folder("app", 0755);
         const QByteArray family = SerializeSettings(Family(), {});
-        const QString path = file(dir + "/Kelvora.ini", family, 0644);
+        const QString path = file(dir + "/Kelvora.ini", family, 0640);
+        const QString fixed = file(dir + "/fixed.ini", family, 0444);
         hand(dir, 0555);
         const int result = Unprivileged([&] {
-            if (ErrorOf([&] { SaveSettingsFile(path, Family(3), {}); }) != "File access denied")
+            std::signal(SIGXFSZ, SIG_IGN);
+            rlimit old {};
+            ::getrlimit(RLIMIT_FSIZE, &old);
+            const rlimit limit{4096, old.rlim_max};
+            if (::setrlimit(RLIMIT_FSIZE, &limit) != 0)
+                return 90;
+            const QString full = ErrorOf([&] { SaveSettingsFile(path, Family(300), {}); });
+            ::setrlimit(RLIMIT_FSIZE, &old);
+            if (full != "Disk full")
                 return 1;
-            if (ErrorOf([&] { WriteFileAtomically(dir + "/year.txt", "text"); }) != "File access denied")
+            if (ReadBytes(path) != family)
                 return 2;
-            PersonList people;
-            CyclePeriods periods;
-            LoadSettingsFile(path, people, periods);
-            return people == Family() ? 0 : 3;
+            if (ErrorOf([&] { SaveSettingsFile(path, Family(3), {}); }) != "no error")
+                return 3;
+            if (ErrorOf([&] { WriteWholeFile(dir + "/year.txt", "text"); }) != "File access denied")
+                return 4;
+            if (ErrorOf([&] { SaveSettingsFile(fixed, Family(3), {}); }) != "File access denied")
+                return 5;
+            return 0;
         });
         QCOMPARE(result, 0);
-        QCOMPARE(ReadBytes(path), family);
-        QCOMPARE(Entries(dir), QStringList{"Kelvora.ini"});
+        QCOMPARE(ReadBytes(path), SerializeSettings(Family(3), {}));
+        QCOMPARE(ReadBytes(fixed), family);
+        struct stat st {};
+        QCOMPARE(::stat(Native(path).constData(), &st), 0);
+        QCOMPARE(int(st.st_mode & 0777), 0640);
+        QCOMPARE(Entries(dir), QStringList({"Kelvora.ini", "fixed.ini"}));
     }
 
     // A file-size limit stops the write part-way, as a full disk would.
@@ -340,7 +359,7 @@ private slots:
                 return 90;
             if (ErrorOf([&] { SaveSettingsFile(path, Family(300), {}); }) != "Disk full")
                 return 1;
-            if (ErrorOf([&] { WriteFileAtomically(path + ".txt", large); }) != "Disk full")
+            if (ErrorOf([&] { WriteWholeFile(path + ".txt", large); }) != "Disk full")
                 return 2;
             return 0;
         });

@@ -260,7 +260,8 @@ private slots:
                  QString("File access denied"));
         if (::geteuid() != 0) {
             ::chmod(QFile::encodeName(m_dir.path()).constData(), 0555);
-            QCOMPARE(message([&] { SaveSettingsFile(path(), PersonList{}, {}); }), QString("File access denied"));
+            QCOMPARE(message([&] { SaveSettingsFile(m_dir.filePath("new.ini"), PersonList{}, {}); }),
+                     QString("File access denied"));
             ::chmod(QFile::encodeName(m_dir.path()).constData(), 0755);
         }
         QCOMPARE(ReadFile(path()), old);
@@ -274,7 +275,9 @@ private slots:
                  QString("File access denied"));
     }
 
-    void keepsTheFileMode()
+    // The file is replaced where it really is: its mode stays, a symbolic
+    // link stays a link to it, hard links keep sharing it.
+    void keepsTheFileWhereAndAsItIs()
     {
         SaveSettingsFile(path(), Family(), CyclePeriods{});
         ::chmod(QFile::encodeName(path()).constData(), 0640);
@@ -282,6 +285,31 @@ private slots:
         struct stat st {};
         QCOMPARE(::stat(QFile::encodeName(path()).constData(), &st), 0);
         QCOMPARE(int(st.st_mode & 0777), 0640);
+
+        QTemporaryDir links;
+        QVERIFY(QDir(links.path()).mkdir("real"));
+        const QString real = links.filePath("real/family.ini");
+        const QString link = links.filePath("Kelvora.ini");
+        QVERIFY(QFile::link("real/family.ini", links.filePath("step.ini")));
+        QVERIFY(QFile::link("step.ini", link));
+        SaveSettingsFile(link, Family(), CyclePeriods{}); // the file does not exist yet
+        SaveSettingsFile(link, PersonList{}, CyclePeriods{23, 28, 33});
+        QVERIFY(QFileInfo(link).isSymLink());
+        QCOMPARE(ReadFile(real), QByteArray("H23\r\nE28\r\nI33\r\n"));
+
+        const QString twin = links.filePath("twin.ini");
+        QCOMPARE(::link(QFile::encodeName(real).constData(), QFile::encodeName(twin).constData()), 0);
+        SaveSettingsFile(twin, Family(), CyclePeriods{});
+        QCOMPARE(ReadFile(real), ReadFile(twin));
+        QCOMPARE(::stat(QFile::encodeName(real).constData(), &st), 0);
+        QCOMPARE(int(st.st_nlink), 2);
+        PersonList people;
+        CyclePeriods periods;
+        LoadSettingsFile(link, people, periods);
+        QCOMPARE(people, Family());
+        for (const QString &folder : {links.path(), links.filePath("real")})
+            for (const QString &name : QDir(folder).entryList(QDir::Files | QDir::Hidden | QDir::System))
+                QVERIFY2(!name.startsWith('.'), qPrintable(name)); // no temporary left
     }
 };
 

@@ -141,6 +141,9 @@ TInitForm::TInitForm(const QString &settingsPath, const ShellOptions &options, Q
     connect(m_tray, &QSystemTrayIcon::activated, this, &TInitForm::TrayActivated);
     AddTrayIcon(Pictures::TrayOrdinaryPicture);
 
+    // With no other copy running, no save is under way: what a save killed
+    // part-way left beside the file can go.
+    RemoveSaveLeftovers(m_state.settingsPath);
     m_state.personItemCount = 0;
     RefreshItems();
     m_state.rememberedDay = Clock::today();

@@ -8,6 +8,7 @@
 
 #include <cerrno>
 #include <optional>
+#include <dirent.h>
 #include <fcntl.h>
 #include <sys/stat.h>
 #include <unistd.h>
@@ -49,6 +50,19 @@ QByteArray TemporaryTemplate(const QString &target)
 {
     const QFileInfo info(target);
     return QFile::encodeName(info.absolutePath() + QStringLiteral("/.") + info.fileName()) + ".XXXXXX";
+}
+
+bool IsTemporaryName(const QString &candidate, const QString &fileName)
+{
+    const QString prefix = QStringLiteral(".") + fileName + QStringLiteral(".");
+    if (candidate.size() != prefix.size() + 6 || !candidate.startsWith(prefix))
+        return false;
+    for (qsizetype i = prefix.size(); i < candidate.size(); ++i) {
+        const char16_t c = candidate[i].unicode();
+        if (!((c >= u'a' && c <= u'z') || (c >= u'A' && c <= u'Z') || (c >= u'0' && c <= u'9')))
+            return false;
+    }
+    return true;
 }
 
 // Writes all bytes at the descriptor's position; errno on failure, else 0.
@@ -198,4 +212,46 @@ void WriteWholeFile(const QString &path, const QByteArray &bytes)
         ::unlink(tmpl.constData());
         Fail(e);
     }
+}
+
+int RemoveLeftoverTemporaries(const QString &path, char firstByte)
+{
+    QString target;
+    try {
+        target = FollowLinks(path);
+    } catch (const KelvoraError &) {
+        return 0;
+    }
+    const QFileInfo info(target);
+    const QString folder = info.absolutePath();
+    const QString fileName = info.fileName();
+    DIR *dir = ::opendir(QFile::encodeName(folder).constData());
+    if (!dir)
+        return 0;
+    int removed = 0;
+    while (const dirent *entry = ::readdir(dir)) {
+        const QString name = QFile::decodeName(entry->d_name);
+        if (!IsTemporaryName(name, fileName))
+            continue;
+        const QByteArray native = QFile::encodeName(folder + QLatin1Char('/') + name);
+        // Only what this user's own save made: a plain file, empty or begun
+        // as the program begins the file. Links and anything else stay.
+        struct stat st {};
+        if (::lstat(native.constData(), &st) != 0 || !S_ISREG(st.st_mode) || st.st_uid != ::geteuid())
+            continue;
+        if (st.st_size > 0) {
+            const int fd = ::open(native.constData(), O_RDONLY | O_CLOEXEC | O_NOFOLLOW | O_NONBLOCK);
+            if (fd < 0)
+                continue;
+            char c = 0;
+            const ssize_t n = ::read(fd, &c, 1);
+            ::close(fd);
+            if (n != 1 || c != firstByte)
+                continue;
+        }
+        if (::unlink(native.constData()) == 0)
+            ++removed;
+    }
+    ::closedir(dir);
+    return removed;
 }

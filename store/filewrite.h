@@ -18,5 +18,11 @@ void WriteWholeFile(const QString &path, const QByteArray &bytes);
 // when it is no link. The file need not exist. Throws KelvoraError for a loop.
 QString FollowLinks(const QString &path);
 
+// Hidden temporary files of WriteWholeFile that a save killed part-way left
+// beside `path`: ".<name>.XXXXXX", regular files of this user holding the
+// start of a file it wrote (`firstByte`) or nothing. Removes them; touches no
+// other file. Returns how many went.
+int RemoveLeftoverTemporaries(const QString &path, char firstByte);
+
 // The message for an errno value.
 QString FileErrorMessage(int errnoValue);

@@ -5,6 +5,7 @@
 #include "store/cp1251.h"
 #include "store/filewrite.h"
 
+#include <QDir>
 #include <QFile>
 #include <QFileInfo>
 
@@ -49,13 +50,50 @@ KelvoraError NotAnInteger(const QString &text)
     return KelvoraError(QStringLiteral("'%1' is not a valid integer value").arg(text));
 }
 
+// A large family takes a few hundred kilobytes; a file far beyond that is no
+// settings file, and reading it whole would only eat the memory.
+constexpr qint64 MaxSettingsFileSize = 16 * 1024 * 1024;
+
+[[noreturn]] void FailRead(int e) { throw KelvoraError(FileErrorMessage(e)); }
+
+// Only a regular file is read: opening a pipe waits for a writer, a device
+// may never end, and neither holds settings.
+void RequireRegularFile(const QString &path, const struct stat &st)
+{
+    if (S_ISDIR(st.st_mode))
+        FailRead(EISDIR);
+    if (!S_ISREG(st.st_mode))
+        FailRead(EACCES);
+    if (st.st_size > MaxSettingsFileSize)
+        throw KelvoraError(QStringLiteral("Файл настроек %1 слишком велик: больше %2 МБ")
+                               .arg(QDir::toNativeSeparators(path))
+                               .arg(MaxSettingsFileSize / (1024 * 1024)));
+}
+
 QByteArray ReadWholeFile(const QString &path)
 {
     const QByteArray native = QFile::encodeName(path);
-    const int fd = ::open(native.constData(), O_RDONLY | O_CLOEXEC);
+    struct stat st {};
+    if (::stat(native.constData(), &st) != 0)
+        FailRead(errno);
+    RequireRegularFile(path, st);
+    const int fd = ::open(native.constData(), O_RDONLY | O_CLOEXEC | O_NOCTTY | O_NONBLOCK);
     if (fd < 0)
-        throw KelvoraError(FileErrorMessage(errno));
+        FailRead(errno);
+    // The file may have been swapped since the look above.
+    if (::fstat(fd, &st) != 0) {
+        const int e = errno;
+        ::close(fd);
+        FailRead(e);
+    }
+    try {
+        RequireRegularFile(path, st);
+    } catch (...) {
+        ::close(fd);
+        throw;
+    }
     QByteArray data;
+    data.reserve(qsizetype(st.st_size));
     char buf[65536];
     for (;;) {
         const ssize_t n = ::read(fd, buf, sizeof buf);
@@ -64,11 +102,16 @@ QByteArray ReadWholeFile(const QString &path)
                 continue;
             const int e = errno;
             ::close(fd);
-            throw KelvoraError(FileErrorMessage(e));
+            FailRead(e);
         }
         if (n == 0)
             break;
         data.append(buf, n);
+        if (data.size() > MaxSettingsFileSize) { // grew while being read
+            ::close(fd);
+            st.st_size = data.size();
+            RequireRegularFile(path, st);
+        }
     }
     ::close(fd);
     return data;
@@ -201,4 +244,9 @@ void SaveSettingsFile(const QString &path, const PersonList &people, const Cycle
     const QString file = FollowLinks(path);
     KeepUnreadableFile(file);
     WriteWholeFile(file, bytes);
+}
+
+void RemoveSaveLeftovers(const QString &path)
+{
+    RemoveLeftoverTemporaries(path, 'H');
 }

@@ -6,7 +6,8 @@
 
 // Replaces people and periods with the file's content. A missing file gives
 // the empty list and the default periods. On an error (KelvoraError) people
-// and periods are left exactly as they were before the call.
+// and periods are left exactly as they were before the call; anything but a
+// regular file of at most 16 MB is such an error, found without waiting.
 void LoadSettingsFile(const QString &path, PersonList &people, CyclePeriods &periods);
 // Parses the bytes of a settings file (same rules, same errors).
 void ParseSettings(const QByteArray &bytes, PersonList &people, CyclePeriods &periods);
@@ -15,6 +16,9 @@ void ParseSettings(const QByteArray &bytes, PersonList &people, CyclePeriods &pe
 // the old file intact. An existing file that cannot be read or understood is
 // first kept as path + ".bad". Throws KelvoraError.
 void SaveSettingsFile(const QString &path, const PersonList &people, const CyclePeriods &periods);
+// Removes what saves killed part-way left beside the file (every save
+// begins with the physical period line). Only while no other copy runs.
+void RemoveSaveLeftovers(const QString &path);
 // The bytes SaveSettingsFile writes; throws for a name the file cannot hold.
 QByteArray SerializeSettings(const PersonList &people, const CyclePeriods &periods);
 

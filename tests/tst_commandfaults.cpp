@@ -223,6 +223,63 @@ private slots:
         QCOMPARE(m_errors.size(), 2);
     }
 
+    // Not a file to read at all: reported once, without waiting on it or
+    // reading it whole, and the program goes on with an empty menu.
+    void settingsFileThatIsNoPlainFile_data()
+    {
+        QTest::addColumn<QString>("kind");
+        QTest::addColumn<QString>("message");
+        QTest::newRow("pipe") << "pipe" << "File access denied";
+        QTest::newRow("link to /dev/zero") << "zero" << "File access denied";
+        QTest::newRow("64 MB") << "huge" << "Файл настроек %1 слишком велик: больше 16 МБ";
+    }
+    void settingsFileThatIsNoPlainFile()
+    {
+        QFETCH(QString, kind);
+        QFETCH(QString, message);
+        const QByteArray native = QFile::encodeName(ini());
+        if (kind == "pipe") {
+            QCOMPARE(::mkfifo(native.constData(), 0644), 0);
+        } else if (kind == "zero") {
+            QVERIFY(QFile::link("/dev/zero", ini()));
+        } else {
+            WriteSettingsFile(ini(), Family());
+            QCOMPARE(::truncate(native.constData(), 64 << 20), 0); // sparse: takes no room
+        }
+        TInitForm &h = host();
+        QCOMPARE(m_errors, QStringList{message.arg(ini())});
+        for (int day = 1; day <= 2; ++day) {
+            Clock::setFixed(Noon.addDays(day));
+            h.Timer1Timer();
+        }
+        QCOMPARE(m_errors.size(), 1);
+        QVERIFY(personItems().isEmpty());
+        QVERIFY(menuOpens());
+    }
+
+    // A save killed part-way leaves a hidden copy of the file beside it; the
+    // next start removes those, and nothing else.
+    void startRemovesLeftoversOfKilledSaves()
+    {
+        WriteSettingsFile(ini(), Family());
+        const QByteArray family = ReadBytes(ini());
+        WriteSettingsFile(m_dir->filePath(".Kelvora.ini.a1B2c3"), Family());
+        WriteSettingsFile(m_dir->filePath(".Kelvora.ini.Zz9Zz9"), {});
+        QFile(m_dir->filePath(".Kelvora.ini.Zz9Zz9")).resize(0);
+        WriteSettingsFile(m_dir->filePath(".Kelvora.ini.bak"), Family());
+        WriteSettingsFile(m_dir->filePath(".Kelvora.ini.Backup"), {"my notes"});
+        WriteSettingsFile(m_dir->filePath("Kelvora.ini.a1B2c3"), Family());
+        QVERIFY(QDir(m_dir->path()).mkdir(".Kelvora.ini.d1r2c3"));
+        QVERIFY(QFile::link(ini(), m_dir->filePath(".Kelvora.ini.l1n2k3")));
+        host();
+        QCOMPARE(Entries(m_dir->path()), QStringList({".Kelvora.ini.Backup", ".Kelvora.ini.bak", ".Kelvora.ini.d1r2c3",
+                                                      ".Kelvora.ini.l1n2k3", "Kelvora.ini", "Kelvora.ini.a1B2c3",
+                                                      "kelvora-test.lock"}));
+        QCOMPARE(ReadBytes(ini()), family);
+        QCOMPARE(personItems(), QStringList({"C", "B", "A"}));
+        QVERIFY(m_errors.isEmpty());
+    }
+
     void diskFullWhileDeleting()
     {
         WriteSettingsFile(ini(), Family());

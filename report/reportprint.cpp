@@ -1,12 +1,19 @@
 #include "report/reportprint.h"
 
 #include "model/errors.h"
+#include "store/filewrite.h"
 
+#include <QFile>
 #include <QPaintEvent>
 #include <QPainter>
 #include <QPrintDialog>
 #include <QPrinter>
 #include <QScrollBar>
+#include <QTemporaryDir>
+
+#include <cerrno>
+#include <fcntl.h>
+#include <unistd.h>
 
 namespace ReportEngine {
 
@@ -23,6 +30,86 @@ bool canPrint(const QPrinter &printer)
 QString target(const QPrinter &printer)
 {
     return printer.outputFormat() == QPrinter::PdfFormat ? printer.outputFileName() : printer.printerName();
+}
+
+// A PDF file ends with the place of its cross-reference table and "%%EOF"; a
+// file cut short anywhere lacks that end, or points past what it holds.
+bool CompletePdf(const QByteArray &pdf)
+{
+    if (!pdf.startsWith("%PDF-"))
+        return false;
+    const qsizetype eof = pdf.lastIndexOf("%%EOF");
+    if (eof < 0 || !pdf.mid(eof + 5).trimmed().isEmpty())
+        return false;
+    const qsizetype start = pdf.lastIndexOf("startxref", eof);
+    if (start < 0)
+        return false;
+    bool ok = false;
+    const qint64 offset = pdf.mid(start + 9, eof - start - 9).trimmed().toLongLong(&ok);
+    if (!ok || offset <= 0 || offset >= start)
+        return false;
+    // A table, or a cross-reference stream, which is an object.
+    const char first = pdf[offset];
+    return pdf.mid(offset, 4) == "xref" || (first >= '1' && first <= '9');
+}
+
+// Why a file could not be written in full: the error a write at its end
+// meets now (a full disk, a file-size limit), or 0 when it meets none.
+int WhyFileStopped(const QString &path)
+{
+    const int fd = ::open(QFile::encodeName(path).constData(), O_WRONLY | O_APPEND | O_CLOEXEC);
+    if (fd < 0)
+        return errno;
+    const int e = ::write(fd, "\n", 1) == 1 ? 0 : errno;
+    ::close(fd);
+    return e;
+}
+
+// The PDF file is printed into a private temporary folder first and written
+// where the user asked only once it is complete, the same way as every other
+// file the program writes: a page that cannot be written in full leaves no
+// broken file behind, and the failure is reported.
+// Each PDF file is printed by a printer of its own with the kept settings: a
+// PDF printer whose file once failed writes nothing to the next one.
+void printToPdfFile(const Report &report, const QPrinter &settings)
+{
+    const QString wanted = settings.outputFileName();
+    QTemporaryDir scratch;
+    if (!scratch.isValid())
+        throw KelvoraError(QStringLiteral("Печать не удалась: %1 (%2)").arg(wanted, scratch.errorString()));
+    const QString draft = scratch.filePath(QStringLiteral("page.pdf"));
+    {
+        QPrinter printer(QPrinter::HighResolution);
+        printer.setOutputFormat(QPrinter::PdfFormat);
+        printer.setOutputFileName(draft);
+        printer.setResolution(settings.resolution());
+        printer.setPageLayout(settings.pageLayout());
+        printer.setFullPage(settings.fullPage());
+        printer.setCopyCount(settings.copyCount());
+        printer.setCollateCopies(settings.collateCopies());
+        printer.setPrintRange(settings.printRange());
+        printer.setFromTo(settings.fromPage(), settings.toPage());
+        printer.setPageOrder(settings.pageOrder());
+        printer.setColorMode(settings.colorMode());
+        printer.setDuplex(settings.duplex());
+        printer.setPdfVersion(settings.pdfVersion());
+        printer.setFontEmbeddingEnabled(settings.fontEmbeddingEnabled());
+        printer.setDocName(settings.docName());
+        printer.setCreator(settings.creator());
+        ReportPrinter::printOn(report, printer);
+    }
+    QFile file(draft);
+    if (!file.exists())
+        return; // no page in the chosen range: nothing to write
+    if (!file.open(QIODevice::ReadOnly))
+        throw KelvoraError(FileErrorMessage(EIO));
+    const QByteArray pdf = file.readAll();
+    file.close();
+    if (!CompletePdf(pdf)) {
+        const int why = WhyFileStopped(draft);
+        throw KelvoraError(why ? FileErrorMessage(why) : QStringLiteral("Печать не удалась: %1").arg(wanted));
+    }
+    WriteWholeFile(wanted, pdf);
 }
 
 // The paper with the report's page painted on it, at the widget's resolution.
@@ -110,7 +197,10 @@ bool ReportPrinter::print(const Report &report, QWidget *parent)
     QPrinter &p = printer(report);
     if (!canPrint(p))
         throw KelvoraError(QStringLiteral("Нет принтера для печати."));
-    printOn(report, p);
+    if (p.outputFormat() == QPrinter::PdfFormat)
+        printToPdfFile(report, p);
+    else
+        printOn(report, p);
     return true;
 }
 

@@ -30,7 +30,8 @@ public:
     // Prints the laid-out page with the current settings. With no printer to
     // print on, the setup dialog is offered first. Returns false when nothing
     // was printed because the user cancelled; throws KelvoraError when the
-    // printing system refuses the job.
+    // printing system refuses the job or a PDF file cannot be written in full
+    // (which then leaves the file as it was).
     bool print(const Report &report, QWidget *parent);
 
     // Prints on any printer as the settings of that printer say.

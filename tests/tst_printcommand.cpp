@@ -21,7 +21,9 @@
 #include <QToolButton>
 #include <QtTest>
 
+#include <csignal>
 #include <memory>
+#include <sys/resource.h>
 
 using namespace TestSupport;
 using namespace ReportEngine;
@@ -98,6 +100,7 @@ private slots:
     {
         SetUpLocaleAndClock(Now);
         QLoggingCategory::setFilterRules(QStringLiteral("qt.core.qobject.connect=false"));
+        std::signal(SIGXFSZ, SIG_IGN); // as the program does: a write past a limit fails
     }
     void init()
     {
@@ -187,6 +190,38 @@ private slots:
         QCOMPARE(h.state().chosenYear, 50);
         QCOMPARE(DayCells(rep), 0);
         QVERIFY(h.state().menuEnabled);
+    }
+
+    // "Печать" into a PDF file on a disk that fills up: the error box, and the
+    // file the user named keeps what it held; nothing half-written is left.
+    void printingToAFullDisk()
+    {
+        TInitForm &h = host();
+        const QString pdf = m_dir->filePath(QStringLiteral("printed.pdf"));
+        WriteSettingsFile(pdf, {QStringLiteral("an older page")});
+        const QByteArray older = ReadBytes(pdf);
+        answerDialog(1);
+        whenPreviewShown([&](TForm4 *form) {
+            QPrinter &printer = h.Form3->RepPrinter.printer(h.Form3->Rep);
+            printer.setOutputFormat(QPrinter::PdfFormat);
+            printer.setOutputFileName(pdf);
+            rlimit old{};
+            ::getrlimit(RLIMIT_FSIZE, &old);
+            const rlimit limit{4000, old.rlim_max};
+            QCOMPARE(::setrlimit(RLIMIT_FSIZE, &limit), 0);
+            form->SpeedButton1->click();
+            ::setrlimit(RLIMIT_FSIZE, &old);
+            QCOMPARE(m_messages, QStringList{QStringLiteral("E:Disk full")});
+            QCOMPARE(printer.outputFileName(), pdf);
+            // With room again the same button prints the page.
+            form->SpeedButton1->click();
+        });
+        h.PrintKelvora(0);
+        QCOMPARE(m_messages, QStringList{QStringLiteral("E:Disk full")});
+        QVERIFY(ReadBytes(pdf).startsWith("%PDF-"));
+        QVERIFY(ReadBytes(pdf) != older);
+        QCOMPARE(QDir(m_dir->path()).entryList(QDir::Files | QDir::Hidden, QDir::Name),
+                 QStringList({QStringLiteral("Kelvora.ini"), QStringLiteral("kelvora-test.lock"), QStringLiteral("printed.pdf")}));
     }
 
     void cancelBuildsNothing()

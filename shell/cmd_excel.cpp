@@ -6,8 +6,6 @@
 #include "outputs/xlsxexport.h"
 #include "shell/dialogs.h"
 
-#include <QDir>
-
 // "MS Excel": this year's calendar as a new workbook, opened in the desktop's
 // spreadsheet program. The tray menu stays usable meanwhile.
 void TInitForm::ToExcelKelvora(int tag)
@@ -21,7 +19,9 @@ void TInitForm::ToExcelKelvora(int tag)
             return;
         }
         const QString path = XlsxExport::WriteYearWorkbookToNewFile(m_state);
-        if (!app.open(path))
-            throw KelvoraError(QStringLiteral("Cannot open %1 in the spreadsheet program").arg(QDir::toNativeSeparators(path)));
+        // A failure the desktop tells only later is shown like any other.
+        app.open(path, this, [this](const QString &failure) {
+            m_runner.run(false, [&failure] { throw KelvoraError(failure); });
+        });
     });
 }

@@ -66,11 +66,7 @@ class FakeSpreadsheetApp : public SpreadsheetApp {
 public:
     QStringList opened;
     bool isRegistered() override { return true; }
-    bool open(const QString &path) override
-    {
-        opened << path;
-        return true;
-    }
+    void open(const QString &path, QObject *, std::function<void(const QString &)>) override { opened << path; }
 };
 
 // Runs `body` where folder permissions apply: as an ordinary user in a child

@@ -214,10 +214,11 @@ public:
     bool opens = true;
     QStringList opened;
     bool isRegistered() override { return registered; }
-    bool open(const QString &path) override
+    void open(const QString &path, QObject *, std::function<void(const QString &)>) override
     {
         opened.append(path);
-        return opens;
+        if (!opens)
+            throw KelvoraError(QStringLiteral("Cannot open %1 in the spreadsheet program").arg(path));
     }
 };
 

@@ -1,7 +1,8 @@
 #!/usr/bin/env bash
 # "MS Excel" from the tray menu: without a spreadsheet program registered for
-# .xlsx the message box; with a stub one registered in a private MIME
-# database, a new workbook handed to it, one per export.
+# .xlsx the message box; with an entry whose program is missing or fails, the
+# error box; with a stub one registered in a private MIME database, a new
+# workbook handed to it, one per export.
 source "$(dirname "$0")/lib.sh" "$1"
 for tool in xdg-mime xdg-open unzip; do
   command -v "$tool" >/dev/null || { echo "SKIP: $tool is not installed" >&2; exit 77; }
@@ -27,12 +28,13 @@ cp "\$1" "$OPENED/\$n.xlsx.part" && mv "$OPENED/\$n.xlsx.part" "$OPENED/\$n.xlsx
 echo "\$1" >>"$OPENED/paths"
 EOF
 chmod +x "$E2E_WORK/stubsheet"
+# register_stub [PROGRAM]: the spreadsheet program's desktop entry names PROGRAM.
 register_stub() {
   cat >"$XDG_DATA_HOME/applications/stubsheet.desktop" <<EOF
 [Desktop Entry]
 Type=Application
 Name=Stub spreadsheet
-Exec=$E2E_WORK/stubsheet %f
+Exec=${1:-$E2E_WORK/stubsheet} %f
 MimeType=$XLSX_TYPE;
 EOF
   printf '[Default Applications]\n%s=stubsheet.desktop\n' "$XLSX_TYPE" >"$XDG_CONFIG_HOME/mimeapps.list"
@@ -50,6 +52,21 @@ export_from_menu() {
   e2e_keys Down Right Down Down Return
 }
 
+# export_fails SHOT: the export shows the error box; nothing reaches the stub.
+export_fails() {
+  local before
+  before=$(e2e_window_ids) || true
+  export_from_menu
+  E2E_WAIT=15 e2e_wait_window "" "$before" || e2e_fail "no error box ($1)"
+  sleep 0.3
+  e2e_shot "$1"
+  [ "$(xdotool getwindowname "$E2E_WIN")" = "Лунофар" ] || e2e_fail "error box caption: $(xdotool getwindowname "$E2E_WIN")"
+  xdotool key Return
+  e2e_wait_window_gone "$E2E_WIN" || e2e_fail "the error box did not close ($1)"
+  [ -z "$(ls "$OPENED")" ] || e2e_fail "a workbook was opened ($1)"
+  e2e_kelvora_running || e2e_fail "the program ended ($1)"
+}
+
 # 1. Nothing registered: only the message box.
 [ -z "$(xdg-mime query default "$XLSX_TYPE")" ] || e2e_fail "a spreadsheet program is already registered"
 before=$(e2e_window_ids) || true
@@ -63,13 +80,22 @@ e2e_wait_window_gone "$box" || e2e_fail "the message box did not close"
 sleep 1
 [ -z "$(ls "$OPENED")" ] || e2e_fail "a workbook was opened without a spreadsheet program"
 
-# 2. Registered: two exports, two workbooks, each in a file of its own.
+# 2. Registered, but the entry names a program that is not there, or one that
+#    fails: the error box instead of silence.
+register_stub "$E2E_WORK/uninstalled/calc"
+export_fails 02-program-missing
+printf '#!/bin/sh\nexit 1\n' >"$E2E_WORK/failsheet"
+chmod +x "$E2E_WORK/failsheet"
+register_stub "$E2E_WORK/failsheet"
+export_fails 03-program-fails
+
+# 3. Registered: two exports, two workbooks, each in a file of its own.
 register_stub
 export_from_menu
 e2e_wait_for 20 test -f "$OPENED/0.xlsx" || e2e_fail "the spreadsheet program got no workbook"
 export_from_menu
 e2e_wait_for 20 test -f "$OPENED/1.xlsx" || e2e_fail "the second export opened nothing"
-e2e_shot 02-exported
+e2e_shot 04-exported
 e2e_kelvora_running || e2e_fail "the program ended"
 
 mapfile -t paths <"$OPENED/paths"

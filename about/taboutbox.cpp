@@ -6,6 +6,7 @@
 
 #include <QFrame>
 #include <QLabel>
+#include <QKeyEvent>
 #include <QMouseEvent>
 #include <QPainter>
 #include <qdrawutil.h>
@@ -43,7 +44,8 @@ TAboutBox::TAboutBox(QWidget *parent)
 {
     setObjectName(QStringLiteral("AboutBox"));
     setWindowTitle(QStringLiteral("About..."));
-    setModal(true);
+    // The tray menu stays usable while the window is shown.
+    BlockNoOtherWindow(this);
     setFixedSize(273, 73);
     const QFont formFont = FormFont();
     setFont(formFont);
@@ -71,7 +73,7 @@ TAboutBox::TAboutBox(QWidget *parent)
 
     Version = TextLabel("Version", QStringLiteral("Версия 2.07 (Build 0008)"), QRect(48, 24, 153, 13), Panel1);
 
-    Comments = TextLabel("Comments", QStringLiteral("Лунофар — семейный календарь биоритмов"), QRect(8, 48, 257, 13),
+    Comments = TextLabel("Comments", QStringLiteral("Автор: Тимофей Ласточкин"), QRect(8, 48, 257, 13),
                          Panel1);
     Comments->setFont(bold);
     Comments->setAlignment(Qt::AlignHCenter | Qt::AlignTop);
@@ -88,6 +90,15 @@ TAboutBox::TAboutBox(QWidget *parent)
 void TAboutBox::Panel1Click() { done(1); }
 
 void TAboutBox::reject() { done(1); }
+
+void TAboutBox::keyPressEvent(QKeyEvent *event)
+{
+    if (event->key() == Qt::Key_Escape) {
+        event->accept();
+        return;
+    }
+    QDialog::keyPressEvent(event);
+}
 
 bool TAboutBox::eventFilter(QObject *watched, QEvent *event)
 {

@@ -1,5 +1,5 @@
 #pragma once
-// "About...": icon, title, version and a line about the program. A click
+// "About...": icon, title, version and the author. A click
 // anywhere in it closes it.
 #include <QDialog>
 
@@ -15,14 +15,16 @@ public:
     QLabel *ProgramIcon = nullptr;
     QLabel *Label1 = nullptr;  // the title
     QLabel *Version = nullptr;
-    QLabel *Comments = nullptr; // the line about the author
+    QLabel *Comments = nullptr; // the line that names the author
 
     void Panel1Click();
 
-    // Closing the window by other means answers like a click.
+    // Closed by the window manager: answers like a click.
     void reject() override;
 
 protected:
+    // A click is the one way to close it: Esc does nothing.
+    void keyPressEvent(QKeyEvent *event) override;
     bool eventFilter(QObject *watched, QEvent *event) override;
     void showEvent(QShowEvent *event) override;
 };

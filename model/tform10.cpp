@@ -13,6 +13,7 @@
 #include <QLabel>
 #include <QLocale>
 #include <QPushButton>
+#include <QShowEvent>
 #include <QSignalBlocker>
 
 #include <cstdlib>
@@ -64,10 +65,8 @@ TForm10::TForm10(SharedState &state, QWidget *parent)
 {
     setObjectName(QStringLiteral("Form10"));
     setWindowTitle(QStringLiteral("Сравнение биоритмов"));
-    // exec() still waits for the answer, but only this window is modal: the
-    // tray icon must go on opening the menu while the comparison is open, and
-    // an application-modal window would block the icon as well.
-    setWindowModality(Qt::WindowModal);
+    // The tray menu stays usable while the comparison is open.
+    BlockNoOtherWindow(this);
     setFixedSize(257, 193);
     const QFont formFont = PixelFont(QStringLiteral("Tahoma"), 11);
     setFont(formFont);
@@ -81,8 +80,9 @@ TForm10::TForm10(SharedState &state, QWidget *parent)
     DateTimePicker1->setObjectName(QStringLiteral("DateTimePicker1"));
     DateTimePicker1->setGeometry(152, 8, 97, 21);
     DateTimePicker1->setCalendarPopup(false);
-    DateTimePicker1->setDisplayFormat(QLocale().dateFormat(QLocale::ShortFormat));
-    DateTimePicker1->setDateRange(QDate(1601, 1, 1), QDate(9999, 12, 31));
+    // The years the person editor allows, all of them shown with four digits.
+    DateTimePicker1->setDisplayFormat(PickerDateFormat(QLocale()));
+    DateTimePicker1->setDateRange(QDate(1, 1, 1), QDate(9999, 12, 31));
     DateTimePicker1->setButtonSymbols(QAbstractSpinBox::UpDownArrows);
     // Each field steps round within its range (31 -> 1), so a step always changes the date.
     DateTimePicker1->setWrapping(true);
@@ -130,6 +130,12 @@ void TForm10::reject() { done(2); }
 
 void TForm10::showEvent(QShowEvent *event)
 {
+    // Restored from minimised the window shows what it showed; only a new
+    // opening starts afresh.
+    if (event->spontaneous()) {
+        QDialog::showEvent(event);
+        return;
+    }
     StaticText2->clear();
     StaticText3->clear();
     StaticText4->clear();

@@ -37,7 +37,8 @@ public:
     void reject() override;
 
 protected:
-    // FormShow: empty fields, the picker on today, nothing computed yet.
+    // FormShow, at each opening: empty fields, the picker on today, nothing
+    // computed yet.
     void showEvent(QShowEvent *event) override;
 
 private:

@@ -7,6 +7,7 @@
 #include <QComboBox>
 #include <QDate>
 #include <QFrame>
+#include <QKeyEvent>
 #include <QLabel>
 #include <QPushButton>
 #include <QRegularExpression>
@@ -142,7 +143,15 @@ void TForm5::reject()
 
 void TForm5::showEvent(QShowEvent *event)
 {
-    CentreOnDesktop(this);
-    Button1->setFocus();
+    if (!event->spontaneous()) {
+        CentreOnDesktop(this);
+        Button1->setFocus();
+    }
     QDialog::showEvent(event);
+}
+
+void TForm5::keyPressEvent(QKeyEvent *event)
+{
+    if (!HandleKeyWithoutDefaultButtons(this, event))
+        QDialog::keyPressEvent(event);
 }

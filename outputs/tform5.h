@@ -52,9 +52,10 @@ public:
     void Button1Click();
     void Button2Click();
 
-    // Escape or a close by the window manager answers like "Отмена".
+    // A close by the window manager answers like "Отмена".
     void reject() override;
 
 protected:
     void showEvent(QShowEvent *event) override;
+    void keyPressEvent(QKeyEvent *event) override;
 };

@@ -5,6 +5,8 @@
 void TInitForm::DeleteItem(int tag)
 {
     m_runner.run(false, [this, tag] {
+        if (RaiseOpenQuestion())
+            return;
         m_state.editedPersonIndex = tag;
         if (tag < 0 || tag >= m_state.people.count())
             return;

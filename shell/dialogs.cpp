@@ -17,6 +17,8 @@ void PlainBox(const QString &text, QWidget *parent, bool isError)
     }
     QMessageBox box(QMessageBox::NoIcon, AppTitle(), text, QMessageBox::Ok, parent);
     box.setObjectName(isError ? QStringLiteral("ErrorBox") : QStringLiteral("MessageBox"));
+    // Messages may quote names and paths: shown as they are, never as markup.
+    box.setTextFormat(Qt::PlainText);
     box.exec();
 }
 }

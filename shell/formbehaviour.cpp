@@ -1,8 +1,9 @@
 #include "shell/formbehaviour.h"
 
+#include <QDialog>
 #include <QGuiApplication>
 #include <QKeyEvent>
-#include <QPushButton>
+#include <QLocale>
 #include <QScreen>
 
 void CentreOnDesktop(QWidget *window)
@@ -14,19 +15,30 @@ void CentreOnDesktop(QWidget *window)
     }
 }
 
-bool HandleKeyWithoutDefaultButtons(QWidget *dialog, QKeyEvent *event)
+void BlockNoOtherWindow(QDialog *dialog)
+{
+    // Window-modal without a parent window: modal to nothing but itself.
+    dialog->setWindowModality(Qt::WindowModal);
+}
+
+bool HandleKeyWithoutDefaultButtons(QWidget *, QKeyEvent *event)
 {
     switch (event->key()) {
     case Qt::Key_Escape:
-        event->accept();
-        return true;
     case Qt::Key_Return:
     case Qt::Key_Enter:
-        if (auto *button = qobject_cast<QPushButton *>(dialog->focusWidget()))
-            button->click();
         event->accept();
         return true;
     default:
         return false;
     }
+}
+
+QString PickerDateFormat(const QLocale &locale)
+{
+    QString format = locale.dateFormat(QLocale::ShortFormat);
+    // Two year digits cannot hold the years 1 to 9999.
+    if (!format.contains(QLatin1String("yyyy")))
+        format.replace(QLatin1String("yy"), QLatin1String("yyyy"));
+    return format;
 }

@@ -1,10 +1,22 @@
 #pragma once
 // What the program's small windows share: they open centred on the desktop,
-// and the dialogs have no default or cancel button.
+// the windows the tray menu may open over leave the tray icon live, and the
+// dialogs have no default or cancel button.
+class QDialog;
 class QKeyEvent;
+class QLocale;
+class QString;
 class QWidget;
 
 void CentreOnDesktop(QWidget *window);
-// Esc does nothing and Enter presses only the focused button. Returns true
-// when the key was taken.
+// exec() still waits for the answer, but the window blocks no other window:
+// an application-modal one would block the tray icon too (on XEmbed panels
+// the icon is a window of the program), and the menu must go on opening.
+void BlockNoOtherWindow(QDialog *dialog);
+// The one key rule of the dialogs without default or cancel buttons: Enter
+// and Esc do nothing; Space presses the focused button. Returns true when
+// the key was taken.
 bool HandleKeyWithoutDefaultButtons(QWidget *dialog, QKeyEvent *event);
+// The short date format of the locale, always with four year digits, so a
+// date picker can show every year from 1 to 9999.
+QString PickerDateFormat(const QLocale &locale);

@@ -161,15 +161,6 @@ TForm2::TForm2(SharedState &state, QWidget *parent)
     connect(Button2, &QPushButton::clicked, this, [this] { SpeedButton2Click(); });
 }
 
-QString TForm2::PickerDateFormat(const QLocale &locale)
-{
-    QString format = locale.dateFormat(QLocale::ShortFormat);
-    // Two year digits cannot hold the years 1 to 9999.
-    if (!format.contains(QLatin1String("yyyy")))
-        format.replace(QLatin1String("yy"), QLatin1String("yyyy"));
-    return format;
-}
-
 QDate TForm2::NearestValidDate(int year, int month, int day)
 {
     const int y = std::clamp(year, 1, 9999);

@@ -49,8 +49,6 @@ public:
     // brought into its range in turn (year 1..9999, month 1..12, then day
     // 1..last day of that month), so 31 April opens as 30 April.
     static QDate NearestValidDate(int year, int month, int day);
-    // The short date format of the locale, always with four year digits.
-    static QString PickerDateFormat(const QLocale &locale);
 
     // Closing the window by other means is "Отмена".
     void reject() override;

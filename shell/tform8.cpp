@@ -2,6 +2,7 @@
 #include "shell/formbehaviour.h"
 
 #include <QKeyEvent>
+#include <QShowEvent>
 #include <QLabel>
 #include <QPushButton>
 
@@ -10,7 +11,8 @@ TForm8::TForm8(QWidget *parent)
 {
     setObjectName(QStringLiteral("Form8"));
     setWindowTitle(QString());
-    setModal(true);
+    // The delete question leaves the tray menu usable.
+    BlockNoOtherWindow(this);
     setFixedSize(249, 65);
     QFont formFont(QStringLiteral("MS Sans Serif"));
     formFont.setPointSize(8);
@@ -21,6 +23,8 @@ TForm8::TForm8(QWidget *parent)
     Label1->setGeometry(8, 8, 233, 16);
     Label1->setAlignment(Qt::AlignCenter);
     Label1->setWordWrap(false);
+    // The question names a person exactly as typed, markup and all.
+    Label1->setTextFormat(Qt::PlainText);
     QFont bold = formFont;
     bold.setBold(true);
     Label1->setFont(bold);
@@ -34,24 +38,25 @@ TForm8::TForm8(QWidget *parent)
     Button2->setObjectName(QStringLiteral("Button2"));
     Button2->setGeometry(134, 32, 75, 25);
     connect(Button2, &QPushButton::clicked, this, [this] { done(2); });
+    // Neither button answers Enter, not even when it has the focus.
+    for (QPushButton *button : {Button1, Button2})
+        button->setAutoDefault(false);
 }
 
 void TForm8::reject() { done(2); }
 
 void TForm8::keyPressEvent(QKeyEvent *event)
 {
-    // No cancel key: Escape does nothing here.
-    if (event->key() == Qt::Key_Escape) {
-        event->accept();
-        return;
-    }
-    QDialog::keyPressEvent(event);
+    if (!HandleKeyWithoutDefaultButtons(this, event))
+        QDialog::keyPressEvent(event);
 }
 
 void TForm8::showEvent(QShowEvent *event)
 {
-    CentreOnDesktop(this);
-    // Each question starts with "Да" focused, as a fresh dialog would.
-    Button1->setFocus();
+    if (!event->spontaneous()) {
+        CentreOnDesktop(this);
+        // Each question starts with "Да" focused, as a fresh dialog would.
+        Button1->setFocus();
+    }
     QDialog::showEvent(event);
 }

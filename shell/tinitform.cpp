@@ -431,6 +431,15 @@ void TInitForm::EndProgram()
     QCoreApplication::quit();
 }
 
+bool TInitForm::RaiseOpenQuestion()
+{
+    if (!Form8.made() || !Form8->isVisible())
+        return false;
+    Form8->raise();
+    Form8->activateWindow();
+    return true;
+}
+
 int TInitForm::Confirm(const QString &text)
 {
     if (!Form8)

@@ -157,6 +157,10 @@ private:
     bool TrayAvailable() const;
     // Shows the confirmation dialog with `text`; 1 "Да", 2 "Нет".
     int Confirm(const QString &text);
+    // A question already open (delete or exit) is brought to the front, and
+    // the command that asked again does nothing else: the open box must go
+    // on asking what its "Да" will do.
+    bool RaiseOpenQuestion();
     // Closes the host window and ends the program.
     void EndProgram();
 

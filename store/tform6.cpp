@@ -26,6 +26,8 @@ QFont FormFont() { return PixelFont(QStringLiteral("MS Sans Serif"), 11); }
 QLabel *RightLabel(const char *name, const QString &text, const QRect &geometry, QWidget *parent)
 {
     auto *label = new QLabel(text, parent);
+    // The styled group does not hand the form's font down.
+    label->setFont(FormFont());
     label->setObjectName(QString::fromLatin1(name));
     label->setGeometry(geometry);
     label->setAlignment(Qt::AlignRight | Qt::AlignVCenter);
@@ -42,6 +44,7 @@ QLabel *RightLabel(const char *name, const QString &text, const QRect &geometry,
 QLineEdit *PeriodEdit(const char *name, const QRect &geometry, QWidget *parent)
 {
     auto *edit = new QLineEdit(parent);
+    edit->setFont(FormFont());
     edit->setObjectName(QString::fromLatin1(name));
     edit->setGeometry(geometry);
     return edit;
@@ -72,7 +75,8 @@ TForm6::TForm6(SharedState &state, QWidget *parent)
 {
     setObjectName(QStringLiteral("Form6"));
     setWindowTitle(QStringLiteral("Настройки"));
-    setModal(true);
+    // The tray menu stays usable while the settings are open.
+    BlockNoOtherWindow(this);
     setFixedSize(201, 163);
     setFont(FormFont());
 
@@ -89,6 +93,11 @@ TForm6::TForm6(SharedState &state, QWidget *parent)
     GroupBox1 = new QGroupBox(QStringLiteral(" Периоды циклов "), Panel1);
     GroupBox1->setObjectName(QStringLiteral("GroupBox1"));
     GroupBox1->setGeometry(8, 32, 185, 96);
+    // The frame runs along the group's top edge with the caption inside it,
+    // so the captionless button sits just inside the frame's top right corner.
+    GroupBox1->setStyleSheet(QStringLiteral(
+        "QGroupBox#GroupBox1 { border: 1px solid palette(mid); border-radius: 2px; margin-top: 0px; }"
+        "QGroupBox#GroupBox1::title { subcontrol-origin: padding; subcontrol-position: top left; left: 4px; top: 1px; }"));
 
     Label1 = RightLabel("Label1", QStringLiteral("Физический"), QRect(40, 16, 64, 17), GroupBox1);
     Edit1 = PeriodEdit("Edit1", QRect(112, 16, 65, 21), GroupBox1);

@@ -132,6 +132,19 @@ private slots:
         QCOMPARE(w.DateTimePicker1->date(), QDate(2026, 12, 1));
         QCOMPARE(Fields(w), (QStringList{"100%", "100%", "100%", "100%"}));
 
+        // Minimised and restored, the window shows what it showed.
+        w.showMinimized();
+        w.showNormal();
+        QCOMPARE(w.DateTimePicker1->date(), QDate(2026, 12, 1));
+        QCOMPARE(Fields(w), (QStringList{"100%", "100%", "100%", "100%"}));
+
+        // Every year the editor allows, shown with four digits.
+        w.DateTimePicker1->setDate(QDate(1, 3, 5));
+        QCOMPARE(w.DateTimePicker1->date(), QDate(1, 3, 5));
+        QCOMPARE(w.DateTimePicker1->text(), QStringLiteral("05.03.0001"));
+        w.DateTimePicker1->setDate(QDate(9999, 12, 31));
+        QCOMPARE(w.DateTimePicker1->date(), QDate(9999, 12, 31));
+
         // Reopening starts empty again and on today, even after the date was changed.
         w.Button1->click();
         QVERIFY(!w.isVisible());
@@ -193,7 +206,8 @@ private slots:
         }
     }
 
-    // "Био-партнёр" from the host: the person's birth date, the modal window, the menu stays open.
+    // "Био-партнёр" from the host: the person's birth date, the window, and a
+    // second "Био-партнёр" that leaves the open window alone.
     void command()
     {
         QTemporaryDir dir;
@@ -219,10 +233,8 @@ private slots:
         QStringList seen;
         int errors = 0;
         Dialogs::setMessageHook([&](const QString &, bool) { ++errors; });
-        bool menuEnabledInside = false;
         QTimer::singleShot(0, [&] {
             QTRY_VERIFY(QApplication::activeModalWidget() == &form);
-            menuEnabledInside = host.state().menuEnabled;
             seen = Fields(form);
             form.DateTimePicker1->setDate(QDate(2026, 11, 24));
             seen += Fields(form);
@@ -236,7 +248,6 @@ private slots:
         });
         host.GetBioMath(0);
         host.Form10 = nullptr;
-        QVERIFY(menuEnabledInside);
         QCOMPARE(host.state().subjectDay, quint16(1));
         QCOMPARE(host.state().subjectMonth, quint16(12));
         QCOMPARE(host.state().subjectYear, quint16(2026));
@@ -244,18 +255,6 @@ private slots:
         QCOMPARE(seen, Empty + week + week);
         QCOMPARE(errors, 0);
         QVERIFY(!form.isVisible());
-    }
-
-    void picture()
-    {
-        SharedState s;
-        SetSubject(s, QDate(1980, 5, 20));
-        TForm10 w(s);
-        w.show();
-        w.DateTimePicker1->setDate(QDate(1985, 7, 3));
-        const QString out = qEnvironmentVariable("KELVORA_SHOTS");
-        if (!out.isEmpty())
-            QVERIFY(w.grab().save(out + QStringLiteral("/form10.png")));
     }
 };
 

@@ -5,6 +5,7 @@
 #include "model/sharedstate.h"
 #include "resources/pictures.h"
 #include "shell/dialogs.h"
+#include "shell/formbehaviour.h"
 #include "shell/tform2.h"
 #include "shell/tinitform.h"
 #include "store/settingsfile.h"
@@ -103,8 +104,8 @@ private slots:
 
     void twoDigitYearFormatsGetFour()
     {
-        QCOMPARE(TForm2::PickerDateFormat(QLocale(QLocale::English, QLocale::UnitedStates)), QString("M/d/yyyy"));
-        QCOMPARE(TForm2::PickerDateFormat(QLocale(QLocale::German, QLocale::Germany)), QString("dd.MM.yyyy"));
+        QCOMPARE(PickerDateFormat(QLocale(QLocale::English, QLocale::UnitedStates)), QString("M/d/yyyy"));
+        QCOMPARE(PickerDateFormat(QLocale(QLocale::German, QLocale::Germany)), QString("dd.MM.yyyy"));
     }
 
     void addModeStartsEmpty()
@@ -228,17 +229,6 @@ private slots:
         QCOMPARE(ReadBytes(ini()), before);
     }
 
-    void noDefaultOrCancelKey()
-    {
-        TForm2 &f = openAdd();
-        f.Edit1->setText("Анна");
-        f.Edit1->setFocus();
-        QTest::keyClick(f.Edit1, Qt::Key_Return);
-        QTest::keyClick(f.Edit1, Qt::Key_Escape);
-        QVERIFY(f.isVisible());
-        QVERIFY(!QFile::exists(ini()));
-    }
-
     void impossibleStoredDatesOpenAtTheNearestDay_data()
     {
         QTest::addColumn<int>("day");
@@ -340,21 +330,13 @@ private slots:
         }
     }
 
-    void screenshot()
+    void pictureListShowsTenRows()
     {
         WriteSettingsFile(ini(), Periods() + Person("Анна Петровна", 7, 11, 1984, 1, 12));
         TForm2 &f = openEdit(0);
-        const QImage shot = f.grab().toImage();
-        QCOMPARE(shot.size(), QSize(257, 89));
-        QVERIFY(shot.save(QCoreApplication::applicationDirPath() + "/screenshot_editor.png"));
-        // The closed picture list shows the person's face.
-        const QImage box = f.ComboBox2->grab().toImage();
-        QVERIFY(box.save(QCoreApplication::applicationDirPath() + "/screenshot_editor_face.png"));
-
         f.ComboBox2->showPopup();
         QWidget *popup = f.ComboBox2->view()->window();
         QTRY_VERIFY(popup->isVisible());
-        QVERIFY(popup->grab().save(QCoreApplication::applicationDirPath() + "/screenshot_editor_list.png"));
         // Ten rows of 16 pixels at a time.
         QCOMPARE(f.ComboBox2->view()->visualRect(f.ComboBox2->model()->index(0, 0)).height(), 16);
         QVERIFY(f.ComboBox2->view()->viewport()->height() >= 160);
@@ -420,7 +402,7 @@ private slots:
         QVERIFY(host.state().menuEnabled);
     }
 
-    // About: a click anywhere closes it.
+    // About: a click anywhere closes it, and nothing else does.
     void aboutContent()
     {
         TAboutBox box;
@@ -428,7 +410,8 @@ private slots:
         QVERIFY(!(box.windowFlags() & Qt::WindowCloseButtonHint));
         QVERIFY(!box.ProgramIcon->pixmap().isNull());
         const QImage shot = box.grab().toImage();
-        QVERIFY(shot.save(QCoreApplication::applicationDirPath() + "/screenshot_about.png"));
+        QTest::keyClick(&box, Qt::Key_Escape);
+        QVERIFY(box.isVisible());
         // The window's content is the same each time it opens.
         box.done(1);
         box.show();
@@ -471,7 +454,6 @@ private slots:
         AnswerModal("AboutBox", [&](QWidget *w) {
             seen = true;
             QVERIFY(!item->isEnabled());
-            QVERIFY(host.state().menuEnabled);
             QTest::mouseClick(w->findChild<QWidget *>("Label1"), Qt::LeftButton);
         });
         host.AboutClick();

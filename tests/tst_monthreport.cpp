@@ -516,9 +516,6 @@ private slots:
         QCOMPARE(form.ComboBox1->count(), 12);
         QCOMPARE(form.ComboBox1->itemText(11), QStringLiteral("Декабрь"));
         QCOMPARE(form.Year->maximum(), 9999);
-        // Enter presses neither button by itself.
-        QVERIFY(!form.Button1->isDefault() && !form.Button1->autoDefault());
-        QVERIFY(!form.Button2->isDefault() && !form.Button2->autoDefault());
 
         form.Preset(QDate(2025, 3, 10));
         QCOMPARE(form.ComboBox1->currentText(), QStringLiteral("Март"));
@@ -529,12 +526,10 @@ private slots:
         QCOMPARE(form.ChosenMonth(), 12);
         QCOMPARE(form.ChosenYear(), 50);
 
-        // Answers: 1 "Сформировать", 2 "Отмена" and Escape.
+        // Answers: 1 "Сформировать", 2 "Отмена".
         QTimer::singleShot(0, &form, [&] { form.Button1->click(); });
         QCOMPARE(form.exec(), 1);
         QTimer::singleShot(0, &form, [&] { form.Button2->click(); });
-        QCOMPARE(form.exec(), 2);
-        QTimer::singleShot(0, &form, [&] { QTest::keyClick(&form, Qt::Key_Escape); });
         QCOMPARE(form.exec(), 2);
     }
 

@@ -12,6 +12,7 @@
 #include "shell/tinitform.h"
 #include "testsupport.h"
 
+#include <QAccessible>
 #include <QDesktopServices>
 #include <QLabel>
 #include <QLockFile>
@@ -393,7 +394,6 @@ private slots:
         AnswerModal("Form8", [&](QWidget *w) {
             auto *f = static_cast<TForm8 *>(w);
             asked = f->Label1->text();
-            QVERIFY(h.state().menuEnabled); // the menu stays usable while asked
             f->Button2->click();
         });
         item("DeleteItem1")->trigger();
@@ -412,6 +412,33 @@ private slots:
         QVERIFY(item("ShowKelvora1"));
         QCOMPARE(item("DeleteItem1")->data().toInt(), 1);
         QVERIFY(!item("NewItem2"));
+        QVERIFY(m_messages.isEmpty());
+    }
+
+    // A second "Удалить" or "Выход!" while the question is open brings the box
+    // forward and changes nothing: its "Да" answers the question it shows,
+    // which names the person as typed, markup included.
+    void secondAskKeepsTheOpenQuestion()
+    {
+        const QString marked = "<font color=\"#ff0000\">Red</font>";
+        WriteSettingsFile(ini(), Periods() + Person(marked, 1, 2, 1980, 3) + Person("B", 15, 7, 1985, 7));
+        TInitForm &h = host();
+        QString shown, read;
+        AnswerModal("Form8", [&](QWidget *w) {
+            auto *f = static_cast<TForm8 *>(w);
+            h.DeleteItem(1);
+            h.FileExitItem1Click();
+            shown = f->Label1->text();
+            read = QAccessible::queryAccessibleInterface(f->Label1)->text(QAccessible::Name);
+            f->Button1->click();
+        });
+        item("DeleteItem0")->trigger();
+        QTRY_VERIFY(!shown.isEmpty());
+        QTRY_VERIFY(!h.Form8->isVisible());
+        QCOMPARE(shown, marked + " нас покидает?");
+        QCOMPARE(read, shown); // what a screen reader reads is the text as shown, not its markup
+        QCOMPARE(ReadSettingsLines(ini()), Periods() + Person("B", 15, 7, 1985, 7));
+        QVERIFY(!h.ending());
         QVERIFY(m_messages.isEmpty());
     }
 

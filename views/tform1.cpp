@@ -12,6 +12,8 @@
 #include <QMenu>
 #include <QMouseEvent>
 #include <QPainter>
+#include <QProxyStyle>
+#include <QScrollBar>
 #include <QPushButton>
 #include <QStyledItemDelegate>
 #include <qdrawutil.h>
@@ -68,6 +70,21 @@ private:
     TCalendarGrid *m_grid;
 };
 
+constexpr int ScrollBarWidth = 16;
+
+// The grid's own style: the platform's, with the scroll bar width the grid's
+// layout is made for.
+class ScrollBarWidthStyle : public QProxyStyle {
+public:
+    explicit ScrollBarWidthStyle(QObject *owner) : QProxyStyle(nullptr) { setParent(owner); }
+    int pixelMetric(PixelMetric metric, const QStyleOption *option, const QWidget *widget) const override
+    {
+        if (metric == PM_ScrollBarExtent)
+            return ScrollBarWidth;
+        return QProxyStyle::pixelMetric(metric, option, widget);
+    }
+};
+
 // The legend's items answer the left button only.
 bool IsNonLeftRelease(QEvent *event)
 {
@@ -88,18 +105,24 @@ TCalendarGrid::TCalendarGrid(TForm1 *form, QWidget *parent) : QTableWidget(Rows,
     verticalHeader()->setMinimumSectionSize(0);
     horizontalHeader()->setSectionResizeMode(QHeaderView::Fixed);
     verticalHeader()->setSectionResizeMode(QHeaderView::Fixed);
-    verticalHeader()->setDefaultSectionSize(TForm1::RowHeight);
-    horizontalHeader()->setDefaultSectionSize(TForm1::DayColumnWidth);
+    // Each column and row is its cell plus the grid line after it.
+    verticalHeader()->setDefaultSectionSize(TForm1::RowHeight + TForm1::GridLineWidth);
+    horizontalHeader()->setDefaultSectionSize(TForm1::DayColumnWidth + TForm1::GridLineWidth);
     for (int c = 1; c < Columns; ++c)
-        setColumnWidth(c, TForm1::DayColumnWidth);
+        setColumnWidth(c, TForm1::DayColumnWidth + TForm1::GridLineWidth);
     for (int r = 0; r < Rows; ++r)
-        setRowHeight(r, TForm1::RowHeight);
+        setRowHeight(r, TForm1::RowHeight + TForm1::GridLineWidth);
 
     setShowGrid(false); // the day cells get their lines from the cell painter
     setFrameStyle(QFrame::Box | QFrame::Plain);
     setLineWidth(1);
     setHorizontalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
     setVerticalScrollBarPolicy(Qt::ScrollBarAsNeeded);
+    // 76 + 31 x 16 pixels of columns, the frame and this scroll bar make the
+    // 590 pixels of the window, whatever width the style gives scroll bars.
+    auto *style = new ScrollBarWidthStyle(this);
+    setStyle(style);
+    verticalScrollBar()->setStyle(style);
     setVerticalScrollMode(QAbstractItemView::ScrollPerItem);
     setEditTriggers(QAbstractItemView::NoEditTriggers);
     setSelectionMode(QAbstractItemView::SingleSelection);
@@ -284,7 +307,7 @@ TForm1::TForm1(SharedState &state, QWidget *parent)
     FormCreate();
 }
 
-void TForm1::FormCreate() { Grid->setColumnWidth(0, LabelColumnWidth); }
+void TForm1::FormCreate() { Grid->setColumnWidth(0, LabelColumnWidth + GridLineWidth); }
 
 QString TForm1::cellText(int row, int column) const
 {
@@ -420,6 +443,16 @@ void TForm1::showEvent(QShowEvent *event)
         Grid->setFocus(Qt::OtherFocusReason);
     }
     QDialog::showEvent(event);
+}
+
+void TForm1::keyPressEvent(QKeyEvent *event)
+{
+    // The grid takes its own Esc; on the buttons Esc does nothing.
+    if (event->key() == Qt::Key_Escape) {
+        event->accept();
+        return;
+    }
+    QDialog::keyPressEvent(event);
 }
 
 bool TForm1::eventFilter(QObject *watched, QEvent *event)

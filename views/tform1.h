@@ -89,15 +89,19 @@ public:
     // The colour of a mark; nothing for other texts (labels, blanks).
     static std::optional<QColor> MarkColour(const QString &text);
 
+    // Cell sizes without the grid line that follows each column and row.
     static constexpr int LabelColumnWidth = 75;
     static constexpr int DayColumnWidth = 15;
     static constexpr int RowHeight = 15;
+    static constexpr int GridLineWidth = 1;
 
     // Closing by the close box or Esc answers 2.
     void reject() override;
 
 protected:
     void showEvent(QShowEvent *event) override;
+    // Esc closes the window from the grid alone.
+    void keyPressEvent(QKeyEvent *event) override;
     bool eventFilter(QObject *watched, QEvent *event) override;
 
 private:

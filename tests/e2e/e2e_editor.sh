@@ -1,7 +1,8 @@
 #!/usr/bin/env bash
 # The person editor, the settings dialog and the about window from the tray
 # menu: a person added and changed shows in the menu and the file; new periods
-# reach the file; start at login creates and removes the autostart entry.
+# reach the file; start at login creates and removes the autostart entry; the
+# tray menu still opens while the settings or the about window are shown.
 source "$(dirname "$0")/lib.sh" "$1"
 
 EDITOR_SIZE=257x89
@@ -100,7 +101,11 @@ e2e_click_at "$E2E_WIN_X" "$E2E_WIN_Y" 24 16 # "Запускать при ста
 sleep 0.3
 e2e_shot 04-settings
 import -window "$settings" "$E2E_OUT/settings-window.png"
-e2e_click_at "$E2E_WIN_X" "$E2E_WIN_Y" 77 146 # "Сохранить"
+settings_x=$E2E_WIN_X
+settings_y=$E2E_WIN_Y
+e2e_open_menu 1 || e2e_fail "the menu did not open while the settings were shown"
+e2e_close_menu
+e2e_click_at "$settings_x" "$settings_y" 77 146 # "Сохранить"
 e2e_wait_window_gone "$settings" || e2e_fail "the settings dialog stayed open"
 e2e_wait_for 5 bash -c "iconv -f WINDOWS-1251 -t UTF-8 <'$E2E_INI' | head -n1 | grep -q 'H25,5'" ||
   e2e_fail "the periods are not in the file: $(e2e_read_ini)"
@@ -126,9 +131,14 @@ before=$(e2e_window_ids) || true
 e2e_keys Down Down Down Down Right Down Down Return
 e2e_wait_window "$ABOUT_SIZE" "$before" || e2e_fail "the about window did not open"
 about=$E2E_WIN
+about_x=$E2E_WIN_X
+about_y=$E2E_WIN_Y
 sleep 0.3
 import -window "$about" "$E2E_OUT/about-window.png"
-e2e_click_at "$E2E_WIN_X" "$E2E_WIN_Y" 200 40
+# The menu opens over it.
+e2e_open_menu 3 || e2e_fail "the menu did not open while the about window was shown"
+e2e_close_menu
+e2e_click_at "$about_x" "$about_y" 200 40
 e2e_wait_window_gone "$about" || e2e_fail "a click did not close the about window"
 
 e2e_kelvora_running || e2e_fail "the program ended"

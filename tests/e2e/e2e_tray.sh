@@ -1,6 +1,7 @@
 #!/usr/bin/env bash
 # The real program in the tray: icon, menu on either button, delete with
-# confirmation, one copy only, exit with confirmation.
+# confirmation (the menu still opens while it asks), one copy only, exit with
+# confirmation.
 source "$(dirname "$0")/lib.sh" "$1"
 
 PERIODS=("H23,6884368" "E28,42612413" "I33,16381152")
@@ -36,9 +37,16 @@ e2e_keys Down Down Right Up
 e2e_shot 04-delete-item
 e2e_keys Return
 e2e_wait_confirm || e2e_fail "no confirmation for the delete"
+box=$E2E_WIN
+box_x=$E2E_WIN_X
+box_y=$E2E_WIN_Y
 e2e_shot 05-delete-question
-e2e_confirm_yes
-e2e_wait_window_gone "$E2E_WIN" || e2e_fail "the confirmation stayed open"
+# The question leaves the icon live.
+e2e_open_menu 1 || e2e_fail "the menu did not open while the delete question was shown"
+e2e_shot 05-menu-over-question
+e2e_close_menu
+e2e_click_at "$box_x" "$box_y" 77 44 # "Да"
+e2e_wait_window_gone "$box" || e2e_fail "the confirmation stayed open"
 e2e_wait_for 5 bash -c "! iconv -f WINDOWS-1251 -t UTF-8 <'$E2E_INI' | grep -q Борис" ||
   e2e_fail "Борис is still in the settings file"
 expected=$(printf '%s\n' "${PERIODS[@]}" "[Анна]" 7 11 1984 0 12 "[Вера]" 1 3 2001 0 20)

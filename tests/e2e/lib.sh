@@ -1,5 +1,7 @@
 # Shared by every tests/e2e/e2e_*.sh: the real program in a private X display
 # with a tray host, driven by xdotool, watched with xwininfo and screenshots.
+# The tray host is trayer (XEmbed), or with E2E_PANEL=sni set before sourcing
+# a StatusNotifierItem watcher on the session bus and no XEmbed tray.
 #
 #   source "$(dirname "$0")/lib.sh" "$1"      # $1: the built kelvora
 #   e2e_write_ini "H23,6884368" ... ; e2e_start ; e2e_wait_tray_icon
@@ -19,6 +21,8 @@ if [ -z "${E2E_PRIVATE_BUS:-}" ] && command -v dbus-run-session >/dev/null; then
 fi
 
 E2E_NAME=$(basename "${BASH_SOURCE[1]:-$0}" .sh)
+E2E_LIB_DIR=$(cd "$(dirname "${BASH_SOURCE[0]}")" && pwd)
+E2E_PANEL=${E2E_PANEL:-trayer}
 E2E_BIN=${1:?"usage: $0 <path to kelvora>"}
 [ -x "$E2E_BIN" ] || { echo "no executable at $E2E_BIN" >&2; exit 2; }
 for tool in Xvfb trayer xdotool xwininfo import iconv; do
@@ -109,8 +113,8 @@ e2e_ini_is_crlf() {
   [ "$lines" -eq "$crlf" ]
 }
 
-# A private X display (the first free number) with a tray host in a panel
-# at the top right.
+# A private X display (the first free number) with a tray host: trayer's
+# panel at the top right, or the StatusNotifierItem watcher.
 e2e_start_x() {
   local fdfile=$E2E_WORK/display
   : >"$fdfile"
@@ -119,10 +123,17 @@ e2e_start_x() {
   e2e_wait_for 20 test -s "$fdfile" || e2e_fail "Xvfb did not start"
   export DISPLAY=":$(head -n1 "$fdfile" | tr -d '[:space:]')"
   e2e_wait_for 10 xwininfo -root >/dev/null 2>&1 || e2e_fail "display $DISPLAY does not answer"
-  e2e_spawn trayer --edge top --align right --widthtype pixel --width 120 --height 24 \
-    >"$E2E_WORK/trayer.log" 2>&1
-  e2e_wait_for 10 e2e_panel_line >/dev/null || e2e_fail "trayer did not start"
-  e2e_log "display $DISPLAY ready"
+  if [ "$E2E_PANEL" = sni ]; then
+    e2e_spawn /usr/bin/python3 "$E2E_LIB_DIR/sni.py" watcher >"$E2E_WORK/watcher.log" 2>&1
+    e2e_wait_for 10 dbus-send --session --print-reply --dest=org.freedesktop.DBus /org/freedesktop/DBus \
+      org.freedesktop.DBus.GetNameOwner string:org.kde.StatusNotifierWatcher >/dev/null 2>&1 ||
+      e2e_fail "the StatusNotifierItem watcher did not start"
+  else
+    e2e_spawn trayer --edge top --align right --widthtype pixel --width 120 --height 24 \
+      >"$E2E_WORK/trayer.log" 2>&1
+    e2e_wait_for 10 e2e_panel_line >/dev/null || e2e_fail "trayer did not start"
+  fi
+  e2e_log "display $DISPLAY ready ($E2E_PANEL)"
 }
 
 e2e_panel_line() { xwininfo -root -tree 2>/dev/null | grep -m1 '("panel" "trayer")'; }
@@ -229,6 +240,26 @@ e2e_open_menu() {
   xdotool mousemove $((E2E_ICON_X + E2E_ICON_W / 2)) $((E2E_ICON_Y + E2E_ICON_H / 2))
   sleep 0.2
   xdotool click "$button"
+  e2e_wait_window "" "$before" || return 1
+  E2E_MENU=$E2E_WIN
+  sleep 0.3
+}
+
+# The program's item on the StatusNotifierItem panel: E2E_SNI_ITEM.
+e2e_wait_sni_item() {
+  E2E_SNI_ITEM=$(/usr/bin/python3 "$E2E_LIB_DIR/sni.py" item) || e2e_fail "no item registered with the watcher"
+  e2e_log "item $E2E_SNI_ITEM"
+}
+e2e_sni() { /usr/bin/python3 "$E2E_LIB_DIR/sni.py" "$1" "$E2E_SNI_ITEM" "${@:2}"; }
+
+# e2e_sni_open_menu Activate|ContextMenu: the panel's left or right click
+# with the pointer at the panel's corner; waits for the menu like e2e_open_menu.
+e2e_sni_open_menu() {
+  local before
+  before=$(e2e_window_ids)
+  xdotool mousemove 700 10
+  sleep 0.2
+  e2e_sni call "$1" 700 10 || return 1
   e2e_wait_window "" "$before" || return 1
   E2E_MENU=$E2E_WIN
   sleep 0.3

@@ -1,0 +1,91 @@
+#!/usr/bin/env bash
+# The program on a StatusNotifierItem panel (KDE Plasma, GNOME's AppIndicator
+# extension, waybar): a watcher on the session bus and no XEmbed tray. The
+# item registers with the title "Лунофар" and the ordinary picture, the
+# balloons once someone born today joins the family; the panel's Activate and
+# ContextMenu open the menu, also while the about window or the delete
+# question is shown; a second "Удалить" or "Выход!" meanwhile changes nothing.
+E2E_PANEL=sni
+source "$(dirname "$0")/lib.sh" "$1"
+command -v compare >/dev/null || { echo "SKIP: compare is not installed" >&2; exit 77; }
+[ -x "${KELVORA_TRAY_PICTURES:-}" ] || { echo "SKIP: KELVORA_TRAY_PICTURES names no program" >&2; exit 77; }
+mkdir -p "$E2E_WORK/pictures"
+"$KELVORA_TRAY_PICTURES" "$E2E_WORK/pictures" || e2e_fail "the reference pictures were not drawn"
+
+ABOUT_SIZE=273x73
+EDITOR_SIZE=257x89
+# Борис's birthday half a year away: no balloons at the start, whatever the day.
+FAR=$(date -d '+180 days' '+%-d %-m')
+e2e_write_ini "H23,6884368" "E28,42612413" "I33,16381152" "[Анна]" 7 11 1984 0 12 "[Борис]" ${FAR% *} ${FAR#* } 1950 1 0
+e2e_start
+e2e_wait_sni_item
+[ "$(e2e_sni get Title)" = "Лунофар" ] || e2e_fail "title: $(e2e_sni get Title)"
+[ "$(e2e_sni picture "$E2E_WORK/pictures")" = ordinary ] || e2e_fail "not the ordinary picture: $(e2e_sni picture "$E2E_WORK/pictures")"
+
+# The panel's left and right click.
+e2e_sni_open_menu Activate || e2e_fail "Activate opened no menu"
+e2e_shot 01-menu-activate
+e2e_close_menu
+e2e_sni_open_menu ContextMenu || e2e_fail "ContextMenu opened no menu"
+e2e_close_menu
+
+# "Параметры..." -> "О программе...", then the menu again over the about window.
+e2e_sni_open_menu ContextMenu || e2e_fail "no menu for the about window"
+before=$(e2e_window_ids)
+e2e_keys Down Down Down Down Right Down Down Return
+e2e_wait_window "$ABOUT_SIZE" "$before" || e2e_fail "the about window did not open"
+about=$E2E_WIN
+about_x=$E2E_WIN_X
+about_y=$E2E_WIN_Y
+e2e_sni_open_menu Activate || e2e_fail "the menu did not open while the about window was shown"
+e2e_shot 02-menu-over-about
+e2e_close_menu
+e2e_click_at "$about_x" "$about_y" 200 40
+e2e_wait_window_gone "$about" || e2e_fail "a click did not close the about window"
+
+# "Удалить" for Борис (at the top), then from the menu opened over the
+# question "Удалить" for Анна and "Выход!": the box keeps asking about Борис.
+e2e_sni_open_menu ContextMenu || e2e_fail "no menu for the delete"
+e2e_keys Down Right Up Return
+e2e_wait_confirm || e2e_fail "no delete question"
+box=$E2E_WIN
+box_x=$E2E_WIN_X
+box_y=$E2E_WIN_Y
+sleep 0.3
+import -window "$box" "$E2E_OUT/question-asked.png"
+e2e_sni_open_menu ContextMenu || e2e_fail "the menu did not open while the delete question was shown"
+e2e_shot 03-menu-over-question
+e2e_keys Down Down Right Up Return
+sleep 0.5
+e2e_sni_open_menu Activate || e2e_fail "the menu did not open again over the question"
+e2e_keys Up Return
+sleep 0.5
+xwininfo -id "$box" | grep -q IsViewable || e2e_fail "the delete question went away"
+import -window "$box" "$E2E_OUT/question-after.png"
+[ "$(compare -metric AE "$E2E_OUT/question-asked.png" "$E2E_OUT/question-after.png" null: 2>&1)" = 0 ] ||
+  e2e_fail "the open question changed"
+e2e_click_at "$box_x" "$box_y" 77 44 # "Да"
+e2e_wait_window_gone "$box" || e2e_fail "the question stayed open"
+e2e_wait_for 5 bash -c "! iconv -f WINDOWS-1251 -t UTF-8 <'$E2E_INI' | grep -q Борис" || e2e_fail "Борис is still in the file"
+e2e_read_ini | grep -qx '\[Анна\]' || e2e_fail "Анна was deleted"
+e2e_kelvora_running || e2e_fail "the program ended"
+e2e_wait_windows_none() { [ -z "$(e2e_windows)" ]; }
+e2e_wait_for 5 e2e_wait_windows_none || e2e_fail "a window is left: $(e2e_windows)"
+
+# Someone born today ("Добавить..." starts on today's date): the balloons.
+e2e_sni_open_menu ContextMenu || e2e_fail "no menu for the add"
+before=$(e2e_window_ids)
+e2e_keys Down Down Return
+e2e_wait_window "$EDITOR_SIZE" "$before" || e2e_fail "the editor did not open"
+editor=$E2E_WIN
+e2e_click_at "$E2E_WIN_X" "$E2E_WIN_Y" 110 18
+xdotool type --delay 60 "Vera"
+e2e_click_at "$E2E_WIN_X" "$E2E_WIN_Y" 133 72 # "Сохранить"
+e2e_wait_window_gone "$editor" || e2e_fail "the editor stayed open"
+e2e_wait_for 5 bash -c '[ "$(/usr/bin/python3 "$0" picture "$1" "$2")" = birthday ]' \
+  "$E2E_LIB_DIR/sni.py" "$E2E_SNI_ITEM" "$E2E_WORK/pictures" ||
+  e2e_fail "no balloons on a birthday: $(e2e_sni picture "$E2E_WORK/pictures")"
+e2e_sni_open_menu Activate || e2e_fail "no menu after the add"
+e2e_shot 04-menu-birthday
+e2e_close_menu
+e2e_log "PASS"

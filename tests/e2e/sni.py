@@ -1,0 +1,178 @@
+#!/usr/bin/python3
+"""A StatusNotifierItem panel for the end-to-end tests, on the session bus.
+
+    sni.py watcher          the smallest StatusNotifierWatcher a program's icon
+                            registers with, which also says a host is there;
+                            runs until it is ended
+    sni.py item             waits for a registered item; prints its service
+    sni.py get SERVICE PROP one property of the item, printed
+    sni.py call SERVICE METHOD [X Y]
+                            Activate, ContextMenu, ... as a panel's click does
+    sni.py picture SERVICE REFDIR
+                            which reference picture the item shows: the name of
+                            the REFDIR/<name>-<W>x<H>.argb file closest to its
+                            IconPixmap, or "unknown" when none is close
+
+Qt reads the watcher's properties through introspection, so they are declared
+in the introspection data, not only answered.
+"""
+import glob
+import os
+import sys
+import time
+
+import dbus
+import dbus.service
+
+WATCHER = "org.kde.StatusNotifierWatcher"
+WATCHER_PATH = "/StatusNotifierWatcher"
+ITEM = "org.kde.StatusNotifierItem"
+ITEM_PATH = "/StatusNotifierItem"
+PROPS = "org.freedesktop.DBus.Properties"
+
+INTROSPECTION = """<!DOCTYPE node PUBLIC "-//freedesktop//DTD D-BUS Object Introspection 1.0//EN"
+ "http://www.freedesktop.org/standards/dbus/1.0/introspect.dtd">
+<node>
+  <interface name="org.kde.StatusNotifierWatcher">
+    <method name="RegisterStatusNotifierItem"><arg name="service" type="s" direction="in"/></method>
+    <method name="RegisterStatusNotifierHost"><arg name="service" type="s" direction="in"/></method>
+    <property name="RegisteredStatusNotifierItems" type="as" access="read"/>
+    <property name="IsStatusNotifierHostRegistered" type="b" access="read"/>
+    <property name="ProtocolVersion" type="i" access="read"/>
+    <signal name="StatusNotifierItemRegistered"><arg type="s"/></signal>
+    <signal name="StatusNotifierItemUnregistered"><arg type="s"/></signal>
+    <signal name="StatusNotifierHostRegistered"/>
+  </interface>
+  <interface name="org.freedesktop.DBus.Properties">
+    <method name="Get">
+      <arg name="interface" type="s" direction="in"/><arg name="name" type="s" direction="in"/>
+      <arg name="value" type="v" direction="out"/>
+    </method>
+    <method name="GetAll">
+      <arg name="interface" type="s" direction="in"/><arg name="values" type="a{sv}" direction="out"/>
+    </method>
+  </interface>
+  <interface name="org.freedesktop.DBus.Introspectable">
+    <method name="Introspect"><arg name="data" type="s" direction="out"/></method>
+  </interface>
+</node>
+"""
+
+
+class Watcher(dbus.service.Object):
+    def __init__(self, bus):
+        super().__init__(bus, WATCHER_PATH)
+        self.bus = bus
+        self.items = []
+
+    def properties(self):
+        return {
+            "RegisteredStatusNotifierItems": dbus.Array(self.items, signature="s"),
+            "IsStatusNotifierHostRegistered": dbus.Boolean(True),
+            "ProtocolVersion": dbus.Int32(0),
+        }
+
+    @dbus.service.method("org.freedesktop.DBus.Introspectable", out_signature="s")
+    def Introspect(self):
+        return INTROSPECTION
+
+    @dbus.service.method(PROPS, in_signature="ss", out_signature="v")
+    def Get(self, interface, name):
+        return self.properties()[str(name)]
+
+    @dbus.service.method(PROPS, in_signature="s", out_signature="a{sv}")
+    def GetAll(self, interface):
+        return self.properties()
+
+    @dbus.service.method(WATCHER, in_signature="s", sender_keyword="sender")
+    def RegisterStatusNotifierItem(self, service, sender=None):
+        # A bus name, or an object path on the caller's own connection.
+        entry = str(service) if not str(service).startswith("/") else sender + str(service)
+        if entry not in self.items:
+            self.items.append(entry)
+            self.StatusNotifierItemRegistered(entry)
+
+    @dbus.service.method(WATCHER, in_signature="s")
+    def RegisterStatusNotifierHost(self, service):
+        pass
+
+    @dbus.service.signal(WATCHER, signature="s")
+    def StatusNotifierItemRegistered(self, service):
+        pass
+
+
+def run_watcher():
+    import dbus.mainloop.glib
+    from gi.repository import GLib
+
+    dbus.mainloop.glib.DBusGMainLoop(set_as_default=True)
+    bus = dbus.SessionBus()
+    name = dbus.service.BusName(WATCHER, bus, do_not_queue=True)
+    watcher = Watcher(bus)
+    GLib.MainLoop().run()
+    del name, watcher
+
+
+def item_object(service):
+    bus = dbus.SessionBus()
+    name, slash, path = service.partition("/")
+    return bus.get_object(name, "/" + path if slash else ITEM_PATH)
+
+
+def wait_item():
+    bus = dbus.SessionBus()
+    deadline = time.time() + 20
+    while time.time() < deadline:
+        try:
+            watcher = bus.get_object(WATCHER, WATCHER_PATH)
+            items = watcher.Get(WATCHER, "RegisteredStatusNotifierItems", dbus_interface=PROPS)
+            if items:
+                print(items[0])
+                return 0
+        except dbus.DBusException:
+            pass
+        time.sleep(0.1)
+    print("no item registered", file=sys.stderr)
+    return 1
+
+
+def picture(service, refdir):
+    pixmaps = item_object(service).Get(ITEM, "IconPixmap", dbus_interface=PROPS)
+    best_name, best = "unknown", None
+    for width, height, data in pixmaps:
+        shown = bytes(data)
+        for ref in glob.glob(os.path.join(refdir, "*-%dx%d.argb" % (width, height))):
+            with open(ref, "rb") as f:
+                expected = f.read()
+            if len(expected) != len(shown):
+                continue
+            diff = sum(abs(a - b) for a, b in zip(shown, expected)) / (255.0 * len(shown))
+            if best is None or diff < best:
+                best_name, best = os.path.basename(ref).split("-")[0], diff
+    # The same drawing code on both sides: a match is exact but for rounding.
+    print(best_name if best is not None and best < 0.01 else "unknown")
+    return 0
+
+
+def main(argv):
+    if len(argv) >= 2 and argv[1] == "watcher":
+        run_watcher()
+        return 0
+    if len(argv) == 2 and argv[1] == "item":
+        return wait_item()
+    if len(argv) == 4 and argv[1] == "get":
+        value = item_object(argv[2]).Get(ITEM, argv[3], dbus_interface=PROPS)
+        print(str(value))
+        return 0
+    if len(argv) >= 4 and argv[1] == "call":
+        args = [dbus.Int32(int(a)) for a in argv[4:]]
+        getattr(item_object(argv[2]), argv[3])(*args, dbus_interface=ITEM)
+        return 0
+    if len(argv) == 4 and argv[1] == "picture":
+        return picture(argv[2], argv[3])
+    print(__doc__, file=sys.stderr)
+    return 2
+
+
+if __name__ == "__main__":
+    sys.exit(main(sys.argv))

@@ -17,6 +17,7 @@
 #include <QSignalBlocker>
 
 #include <cstdlib>
+#include <utility>
 
 namespace {
 
@@ -110,6 +111,11 @@ TForm10::TForm10(SharedState &state, QWidget *parent)
     StaticText4 = ResultField(GroupBox1, formFont, "StaticText4", 64);
     StaticText5 = ResultField(GroupBox1, formFont, "StaticText5", 88);
     PaintNavy(StaticText5);
+    // A screen reader reads an empty result by its row's caption, not by
+    // the group's title; a filled one by its value.
+    for (auto [row, field] : {std::pair{Label2, StaticText2}, std::pair{Label4, StaticText3},
+                              std::pair{Label3, StaticText4}, std::pair{Label5, StaticText5}})
+        row->setBuddy(field);
 
     Button2 = new QPushButton(QStringLiteral("Ok"), this);
     Button2->setObjectName(QStringLiteral("Button2"));

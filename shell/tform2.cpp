@@ -145,6 +145,9 @@ TForm2::TForm2(SharedState &state, QWidget *parent)
     ComboBox1->addItem(QStringLiteral("AM"));
     ComboBox1->addItem(QStringLiteral("PM"));
     ComboBox1->setToolTip(QStringLiteral("Время суток"));
+    // The picture list has no text and no label on screen; a screen reader
+    // still names it.
+    ComboBox2->setAccessibleName(QStringLiteral("Картинка"));
 
     Button1 = Button("Button1", QStringLiteral("Сохранить"), QRect(96, 62, 75, 21), Panel1);
     Button1->setEnabled(false);

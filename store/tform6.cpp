@@ -105,12 +105,18 @@ TForm6::TForm6(SharedState &state, QWidget *parent)
     Edit2 = PeriodEdit("Edit2", QRect(112, 40, 65, 21), GroupBox1);
     Label3 = RightLabel("Label3", QStringLiteral("Интеллектуальный"), QRect(7, 64, 97, 17), GroupBox1);
     Edit3 = PeriodEdit("Edit3", QRect(112, 64, 65, 21), GroupBox1);
+    // Each field is read out by its label, not by the group's title.
+    Label1->setBuddy(Edit1);
+    Label2->setBuddy(Edit2);
+    Label3->setBuddy(Edit3);
 
     Button2 = Button("Button2", QStringLiteral("Сохранить"), QRect(40, 136, 75, 21), Panel1);
     Button1 = Button("Button1", QStringLiteral("Отмена"), QRect(120, 136, 75, 21), Panel1);
     // Sits over the frame's top right corner, so it comes after the frame.
     Button3 = Button("Button3", QString(), QRect(175, 34, 8, 9), Panel1);
     Button3->raise();
+    // No caption and no hint on screen; a screen reader still says what it does.
+    Button3->setAccessibleName(QStringLiteral("Исходные периоды"));
 
     setTabOrder(Button2, Button1);
     setTabOrder(Button1, CheckBox1);

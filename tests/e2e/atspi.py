@@ -4,6 +4,10 @@
     atspi.py dump PID      every showing object of the program's windows, one
                            line each: depth, role, name, states, and its text or
                            value when it has one
+    atspi.py reread PID ROLE COUNT
+                           reads the text and the value of every showing
+                           object of that role COUNT times over, as a screen
+                           reader following a changing control does
 
 Run on the same session bus as the program, with the accessibility bus up
 (tests/e2e/lib.sh: e2e_start_accessibility).
@@ -56,7 +60,34 @@ def walk(obj, depth, out):
         walk(obj.getChildAtIndex(i), depth + 1, out)
 
 
+def find_role(obj, role, found):
+    if obj is None:
+        return found
+    if obj.getRoleName() == role and obj.getState().contains(pyatspi.STATE_SHOWING):
+        found.append(obj)
+    for i in range(obj.childCount):
+        find_role(obj.getChildAtIndex(i), role, found)
+    return found
+
+
+def reread(app, role, count):
+    controls = find_role(app, role, [])
+    if not controls:
+        print("no showing " + role, file=sys.stderr)
+        return 1
+    for _ in range(count):
+        for obj in controls:
+            describe(obj)
+            value = obj.queryValue()
+            value.minimumValue, value.maximumValue, value.minimumIncrement
+    print(describe(controls[0]))
+    return 0
+
+
 def main():
+    if len(sys.argv) == 5 and sys.argv[1] == "reread":
+        app = find_app(int(sys.argv[2]))
+        return 1 if app is None else reread(app, sys.argv[3], int(sys.argv[4]))
     if len(sys.argv) != 3 or sys.argv[1] != "dump":
         print(__doc__, file=sys.stderr)
         return 2

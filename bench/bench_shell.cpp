@@ -4,12 +4,12 @@
 #include "model/clock.h"
 #include "bench/median.h"
 #include "outputs/textexport.h"
-#include "shell/dialogs.h"
+#include "windows/dialogs.h"
 #include "shell/startup.h"
-#include "shell/tinitform.h"
+#include "shell/trayhost.h"
 #include "store/filewrite.h"
 #include "store/settingsfile.h"
-#include "views/tform1.h"
+#include "windows/calendarwindow.h"
 
 #include <QApplication>
 #include <QElapsedTimer>
@@ -43,7 +43,7 @@ int main(int argc, char **argv)
     ShellOptions options;
     options.lockPath = dir.filePath("kelvora.lock");
     options.trayAvailable = [] { return true; };
-    TInitForm host(ini, options);
+    TrayHost host(ini, options);
     CreateWindows(host);
 
     std::printf("menu rebuild, 1000 people: %.2f ms (target 100 ms)\n", MedianMs(11, [&] { host.RefreshItems(); }));

@@ -110,7 +110,7 @@ void CheckArithmetic(FuzzedDataProvider &in)
 void CheckYear(FuzzedDataProvider &in)
 {
     SharedState s;
-    TPeopleArray p;
+    Person p;
     p.name = QStringLiteral("Анна");
     p.day = in.ConsumeIntegral<quint8>();
     p.month = in.ConsumeIntegral<quint8>();

@@ -1,7 +1,7 @@
 #pragma once
 // The program's shared state: one instance, owned by the host window and
 // handed to the windows that read it.
-#include "store/people.h"
+#include "model/person.h"
 #include <QDate>
 #include <QString>
 #include <array>

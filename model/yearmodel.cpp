@@ -29,7 +29,7 @@ void BuildYearCalendar(SharedState &s, int index)
     s.hasYearTable = true;
     if (index < 0 || index >= s.people.count())
         throw KelvoraError(QStringLiteral("List index out of bounds (%1)").arg(index));
-    const TPeopleArray &p = s.people.at(index);
+    const Person &p = s.people.at(index);
     s.subjectDay = p.day;
     s.subjectMonth = p.month;
     s.subjectYear = p.year;

@@ -1,5 +1,5 @@
 #include "report/reportengine.h"
-#include "resources/fonts.h"
+#include "report/fonts.h"
 
 #include "model/errors.h"
 

@@ -1,7 +1,7 @@
-#include "about/taboutbox.h"
-#include "shell/tinitform.h"
+#include "windows/aboutwindow.h"
+#include "shell/trayhost.h"
 
-void TInitForm::AboutClick()
+void TrayHost::AboutClick()
 {
     ShowWithItemGreyed(About, [this] { AboutBox->exec(); });
 }

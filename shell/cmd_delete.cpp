@@ -1,8 +1,8 @@
-#include "shell/tinitform.h"
+#include "shell/trayhost.h"
 
 #include "store/settingsfile.h"
 
-void TInitForm::DeleteItem(int tag)
+void TrayHost::DeleteItem(int tag)
 {
     m_runner.run(false, [this, tag] {
         if (RaiseOpenQuestion())
@@ -10,7 +10,7 @@ void TInitForm::DeleteItem(int tag)
         m_state.editedPersonIndex = tag;
         if (tag < 0 || tag >= m_state.people.count())
             return;
-        const TPeopleArray person = m_state.people.at(tag);
+        const Person person = m_state.people.at(tag);
         if (Confirm(person.name + QStringLiteral(" нас покидает?")) != 1)
             return;
         // The menu may have been rebuilt from a changed file while the

@@ -1,7 +1,7 @@
-#include "shell/tform2.h"
-#include "shell/tinitform.h"
+#include "windows/personeditor.h"
+#include "shell/trayhost.h"
 
-void TInitForm::newClick()
+void TrayHost::newClick()
 {
     runner().run(true, [this] {
         Form2->PrepareAdd();
@@ -10,7 +10,7 @@ void TInitForm::newClick()
     });
 }
 
-void TInitForm::EditItem(int tag)
+void TrayHost::EditItem(int tag)
 {
     runner().run(true, [this, tag] {
         m_state.editedPersonIndex = tag;

@@ -1,6 +1,6 @@
-#include "shell/tinitform.h"
+#include "shell/trayhost.h"
 
-void TInitForm::FileExitItem1Click()
+void TrayHost::FileExitItem1Click()
 {
     m_runner.run(true, [this] {
         if (RaiseOpenQuestion())

@@ -1,13 +1,13 @@
-#include "shell/tinitform.h"
+#include "shell/trayhost.h"
 
-#include "shell/apptitle.h"
+#include "windows/apptitle.h"
 #include "shell/authorlinks.h"
 
 #include <QDesktopServices>
 #include <QUrl>
 
 // Whether the desktop could open a link is not reported.
-void TInitForm::N4Click()
+void TrayHost::N4Click()
 {
     m_runner.run(false, [] {
         QDesktopServices::openUrl(
@@ -15,7 +15,7 @@ void TInitForm::N4Click()
     });
 }
 
-void TInitForm::N5Click()
+void TrayHost::N5Click()
 {
     m_runner.run(false, [] { QDesktopServices::openUrl(QUrl(AuthorHomePage())); });
 }

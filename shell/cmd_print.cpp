@@ -1,16 +1,16 @@
-#include "shell/tinitform.h"
+#include "shell/trayhost.h"
 
 #include "model/clock.h"
 #include "model/errors.h"
 #include "outputs/monthreport.h"
-#include "outputs/tform3.h"
-#include "outputs/tform4.h"
-#include "outputs/tform5.h"
+#include "windows/reportholder.h"
+#include "windows/previewwindow.h"
+#include "windows/monthdialog.h"
 #include "resources/pictures.h"
 
 // "На принтер": one month of the person's calendar as a printed page, after
 // a preview. The tray menu stays closed until the preview is closed.
-void TInitForm::PrintKelvora(int tag)
+void TrayHost::PrintKelvora(int tag)
 {
     runner().run(true, [this, tag] {
         if (!Form3 || !Form4 || !Form5)

@@ -1,11 +1,11 @@
 #include "model/clock.h"
 #include "outputs/textexport.h"
-#include "shell/dialogs.h"
-#include "shell/tinitform.h"
+#include "windows/dialogs.h"
+#include "shell/trayhost.h"
 #include "store/filewrite.h"
 
 // "В файл...": the person's current year as a fixed-width text file.
-void TInitForm::SaveKelvora(int tag)
+void TrayHost::SaveKelvora(int tag)
 {
     m_runner.run(true, [this, tag] {
         m_state.chosenYear = Clock::today().year();

@@ -1,7 +1,7 @@
-#include "shell/tinitform.h"
-#include "store/tform6.h"
+#include "shell/trayhost.h"
+#include "windows/settingsdialog.h"
 
-void TInitForm::ParametresClick()
+void TrayHost::ParametresClick()
 {
     ShowWithItemGreyed(N6, [this] { Form6->exec(); });
 }

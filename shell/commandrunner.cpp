@@ -2,7 +2,7 @@
 
 #include "model/errors.h"
 #include "model/sharedstate.h"
-#include "shell/dialogs.h"
+#include "windows/dialogs.h"
 
 #include <QString>
 #include <exception>

@@ -1,10 +1,10 @@
 // The program: a tray icon with a menu, no main window, one copy per user.
 #include "resources/pictures.h"
-#include "shell/apptitle.h"
+#include "windows/apptitle.h"
 #include "shell/commandline.h"
 #include "shell/qttranslations.h"
 #include "shell/startup.h"
-#include "shell/tinitform.h"
+#include "shell/trayhost.h"
 #include "store/settingspath.h"
 
 #include <QApplication>
@@ -64,7 +64,7 @@ int main(int argc, char *argv[])
     QApplication::setQuitOnLastWindowClosed(false);
 
     // Beside the executable, or the user's own copy when that folder is closed to them.
-    TInitForm host(SettingsPath());
+    TrayHost host(SettingsPath());
     if (host.secondCopy())
         return 0;
     CreateWindows(host);

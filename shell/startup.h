@@ -1,6 +1,6 @@
 #pragma once
 // Creates the program's windows once, hidden, after the host and in a fixed
 // order; the host keeps them until the program ends.
-class TInitForm;
+class TrayHost;
 
-void CreateWindows(TInitForm &host);
+void CreateWindows(TrayHost &host);

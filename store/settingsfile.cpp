@@ -131,7 +131,7 @@ void ParseSettings(const QByteArray &bytes, PersonList &people, CyclePeriods &pe
             continue;
         const char first = line[0];
         if (first == '[') {
-            TPeopleArray p;
+            Person p;
             p.name = line.size() >= 2 ? DecodeCp1251(line.mid(1, line.size() - 2)) : QString();
             qint32 values[5];
             for (qint32 &v : values) {
@@ -190,7 +190,7 @@ QByteArray SerializeSettings(const PersonList &people, const CyclePeriods &perio
     line('E' + real(periods.emotional));
     line('I' + real(periods.intellectual));
     for (int k = 0; k < people.count(); ++k) {
-        const TPeopleArray &p = people.at(k);
+        const Person &p = people.at(k);
         const std::optional<QByteArray> name = EncodeCp1251(p.name);
         if (!name || !NameFitsSettingsFile(p.name))
             throw KelvoraError(QStringLiteral("Имя \"%1\" нельзя сохранить в файле настроек: в нём есть знаки, "

@@ -1,6 +1,6 @@
 #pragma once
 // "Kelvora.ini": three period lines, then six lines per person, Windows-1251, CR LF.
-#include "store/people.h"
+#include "model/person.h"
 #include <QByteArray>
 #include <QString>
 

@@ -84,14 +84,22 @@ bool SameIcon(const QIcon &a, const QIcon &b)
     return a.pixmap(16, 16).toImage() == b.pixmap(16, 16).toImage();
 }
 
-TPeopleArray Person(const QString &name, int day, int month, int year)
+Person MakePerson(const QString &name, int day, int month, int year)
 {
-    TPeopleArray p;
+    Person p;
     p.name = name;
     p.day = quint8(day);
     p.month = quint8(month);
     p.year = quint16(year);
     return p;
+}
+
+QStringList PeriodLines() { return {"H23,6884368", "E28,42612413", "I33,16381152"}; }
+
+QStringList PersonLines(const QString &name, int day, int month, int year, int halfDay, int picture)
+{
+    return {"[" + name + "]", QString::number(day), QString::number(month), QString::number(year),
+            QString::number(halfDay), QString::number(picture)};
 }
 
 }

@@ -1,6 +1,6 @@
 #pragma once
 // Helpers shared by the test executables.
-#include "shell/tinitform.h"
+#include "shell/trayhost.h"
 
 #include <QByteArray>
 #include <QDateTime>
@@ -14,7 +14,11 @@ class QWidget;
 namespace TestSupport {
 
 // A person born on day.month.year; name and date are all most tests need.
-TPeopleArray Person(const QString &name, int day, int month, int year);
+Person MakePerson(const QString &name, int day, int month, int year);
+
+// Settings file lines: the default periods, and the six lines of one person.
+QStringList PeriodLines();
+QStringList PersonLines(const QString &name, int day, int month, int year, int halfDay, int picture);
 
 // Russian locale, the clock fixed at `now`, standard paths in test mode.
 void SetUpLocaleAndClock(const QDateTime &now);

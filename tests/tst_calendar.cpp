@@ -3,12 +3,12 @@
 #include "model/clock.h"
 #include "model/yearmodel.h"
 #include "resources/pictures.h"
-#include "shell/dialogs.h"
+#include "windows/dialogs.h"
 #include "shell/startup.h"
-#include "shell/tinitform.h"
+#include "shell/trayhost.h"
 #include "testpaths.h"
 #include "testsupport.h"
-#include "views/tform1.h"
+#include "windows/calendarwindow.h"
 
 #include <QApplication>
 #include <QMenu>
@@ -65,10 +65,10 @@ QString TextColour(const QImage &cell)
 class TestCalendar : public QObject {
     Q_OBJECT
     SharedState m_state;
-    std::unique_ptr<TForm1> m_form;
+    std::unique_ptr<CalendarWindow> m_form;
 
     // Builds the year for `person` into the state and opens the window on it.
-    void open(const TPeopleArray &person, int year = 2026)
+    void open(const Person &person, int year = 2026)
     {
         m_state.people.clear();
         m_state.people.append(person);
@@ -83,7 +83,7 @@ class TestCalendar : public QObject {
 
     QImage cell(int row, int column)
     {
-        TCalendarGrid *grid = m_form->Grid;
+        CalendarGrid *grid = m_form->Grid;
         const QModelIndex index = grid->model()->index(row, column);
         grid->scrollTo(index, QAbstractItemView::PositionAtCenter);
         const QRect r = grid->visualRect(index);
@@ -99,7 +99,7 @@ class TestCalendar : public QObject {
 
     void clickLabel(int row, Qt::MouseButton button)
     {
-        TCalendarGrid *grid = m_form->Grid;
+        CalendarGrid *grid = m_form->Grid;
         const QModelIndex index = grid->model()->index(row, 0);
         grid->scrollTo(index);
         QTest::mouseClick(grid->viewport(), button, {}, grid->visualRect(index).center());
@@ -109,7 +109,7 @@ private slots:
     void initTestCase()
     {
         SetUpLocaleAndClock(EighthDecember);
-        m_form = std::make_unique<TForm1>(m_state);
+        m_form = std::make_unique<CalendarWindow>(m_state);
     }
 
     void cleanup()
@@ -125,8 +125,8 @@ private slots:
     // 8 December: today's day number is the current cell and all of December is in view.
     void openingOnEighthDecember()
     {
-        open(Person("Анна", 15, 3, 1990));
-        TCalendarGrid *grid = m_form->Grid;
+        open(MakePerson("Анна", 15, 3, 1990));
+        CalendarGrid *grid = m_form->Grid;
         QCOMPARE(m_form->windowTitle(), QString("Биоритмы на 2026 год"));
         QCOMPARE(grid->currentRow(), 44);
         QCOMPARE(grid->currentColumn(), 8);
@@ -141,7 +141,7 @@ private slots:
                 QCOMPARE(grid->item(r, c)->text(), m_state.yearTable[r][c]);
 
         // Another opening replaces every cell and the line; nothing of the first person remains.
-        open(Person("Борис", 1, 1, 2030));
+        open(MakePerson("Борис", 1, 1, 2030));
         for (int r = 0; r < 48; ++r)
             for (int c = 0; c < 32; ++c)
                 QCOMPARE(grid->item(r, c)->text(), m_state.yearTable[r][c]);
@@ -151,7 +151,7 @@ private slots:
     // The day number takes its colour from the count of "K" below it; the marks their own.
     void colours()
     {
-        open(Person("Анна", 15, 3, 2026));
+        open(MakePerson("Анна", 15, 3, 2026));
         const YearTable &t = m_state.yearTable;
         QSet<int> seen;
         for (int m = 0; m < 12; ++m) {
@@ -195,7 +195,7 @@ private slots:
 
     void bornAfterTheYear()
     {
-        open(Person("Вера", 2, 2, 2027));
+        open(MakePerson("Вера", 2, 2, 2027));
         for (int m = 0; m < 12; ++m)
             for (int d = 1; d <= DaysInMonth(2026, m + 1); d += 7)
                 QCOMPARE(TextColour(dayCellInside(4 * m, d)), QString("black"));
@@ -205,7 +205,7 @@ private slots:
     // Days a month does not have: yellowish and empty in the day-number row, white below.
     void commonFebruary()
     {
-        open(Person("Анна", 15, 3, 1990));
+        open(MakePerson("Анна", 15, 3, 1990));
         const QColor tip = QApplication::palette().color(QPalette::ToolTipBase);
         for (int d = 29; d <= 31; ++d) {
             QCOMPARE(m_form->Grid->item(4, d)->text(), QString());
@@ -222,8 +222,8 @@ private slots:
     // elsewhere a click does nothing to the rows.
     void folding()
     {
-        open(Person("Анна", 15, 3, 2026));
-        TCalendarGrid *grid = m_form->Grid;
+        open(MakePerson("Анна", 15, 3, 2026));
+        CalendarGrid *grid = m_form->Grid;
         const QImage unfoldedLabel = cell(8, 0);
         QCOMPARE(unfoldedLabel.copy(59, 0, 16, 15), Pictures::calendarArrow(false).toImage().convertToFormat(QImage::Format_RGB32));
 
@@ -267,11 +267,11 @@ private slots:
     // A folded month stays folded when the window opens again for someone else.
     void foldKeptBetweenOpenings()
     {
-        open(Person("Анна", 15, 3, 2026));
+        open(MakePerson("Анна", 15, 3, 2026));
         clickLabel(44, Qt::LeftButton);
         QVERIFY(m_form->monthFolded(11));
         m_form->hide();
-        open(Person("Борис", 1, 1, 1970));
+        open(MakePerson("Борис", 1, 1, 1970));
         QVERIFY(m_form->monthFolded(11));
         QCOMPARE(m_form->Grid->currentRow(), 44);
         QCOMPARE(m_form->Grid->currentColumn(), 8);
@@ -281,7 +281,7 @@ private slots:
 
     void legend()
     {
-        open(Person("Анна", 15, 3, 1990));
+        open(MakePerson("Анна", 15, 3, 1990));
         QMenu *menu = m_form->PopupMenu1;
         QStringList names, captions;
         for (QAction *a : menu->actions()) {
@@ -316,9 +316,9 @@ private slots:
         QFETCH(bool, escape);
         QFETCH(int, result);
         m_state.people.clear();
-        m_state.people.append(Person("Анна", 15, 3, 1990));
+        m_state.people.append(MakePerson("Анна", 15, 3, 1990));
         BuildYearCalendar(m_state, 0);
-        TForm1 *form = m_form.get();
+        CalendarWindow *form = m_form.get();
         AnswerModal("Form1", [form, escape](QWidget *) {
             // Esc closes from the grid only, never from a button.
             for (QPushButton *button : {form->btnExit, form->Button1}) {
@@ -339,8 +339,8 @@ private slots:
     // bar: no empty strip at the right.
     void gridFillsItsWidth()
     {
-        open(Person("Анна", 15, 3, 2026));
-        TCalendarGrid *grid = m_form->Grid;
+        open(MakePerson("Анна", 15, 3, 2026));
+        CalendarGrid *grid = m_form->Grid;
         QCOMPARE(dayCellInside(8, 31).width(), 15);
         const QRect last = grid->visualRect(grid->model()->index(8, 31));
         QCOMPARE(last.right(), grid->viewport()->width() - 1);
@@ -357,7 +357,7 @@ private slots:
 class TestShowCommand : public QObject {
     Q_OBJECT
     std::unique_ptr<QTemporaryDir> m_dir;
-    std::unique_ptr<TInitForm> m_host;
+    std::unique_ptr<TrayHost> m_host;
     QStringList m_errors;
 
 private slots:
@@ -368,7 +368,7 @@ private slots:
         const QString ini = m_dir->filePath("Kelvora.ini");
         WriteSettingsFile(ini, {"H23,6884368", "E28,42612413", "I33,16381152", "[Анна]", "15", "3", "1990", "0", "4",
                                 "[Март]", "31", "4", "1990", "0", "5"});
-        m_host = std::make_unique<TInitForm>(ini, HostOptions(m_dir->path()));
+        m_host = std::make_unique<TrayHost>(ini, HostOptions(m_dir->path()));
         CreateWindows(*m_host);
         Dialogs::setMessageHook([this](const QString &text, bool) { m_errors << text; });
     }
@@ -381,7 +381,7 @@ private slots:
 
     void opensTheCurrentYear()
     {
-        TInitForm &host = *m_host;
+        TrayHost &host = *m_host;
         host.state().chosenYear = 1999;
         bool flagWhileOpen = true;
         QString title;
@@ -403,11 +403,11 @@ private slots:
     // A stored 31 April: the build stops, the window stays shut, the menu opens again.
     void failedBuild()
     {
-        TInitForm &host = *m_host;
+        TrayHost &host = *m_host;
         bool opened = false;
         AnswerModal("Form1", [&](QWidget *w) {
             opened = true;
-            static_cast<TForm1 *>(w)->done(2);
+            static_cast<CalendarWindow *>(w)->done(2);
         });
         host.ShowKelvora(1);
         QTest::qWait(50);

@@ -5,12 +5,12 @@
 #include "model/clock.h"
 #include "model/errors.h"
 #include "outputs/spreadsheetapp.h"
-#include "shell/dialogs.h"
+#include "windows/dialogs.h"
 #include "shell/startup.h"
-#include "shell/tform2.h"
-#include "shell/tform8.h"
-#include "shell/tinitform.h"
-#include "store/tform6.h"
+#include "windows/personeditor.h"
+#include "windows/confirmdialog.h"
+#include "shell/trayhost.h"
+#include "windows/settingsdialog.h"
 #include "testsupport.h"
 
 #include <QLineEdit>
@@ -32,15 +32,9 @@ using namespace TestSupport;
 namespace {
 const QDateTime Noon(QDate(2024, 6, 10), QTime(12, 0));
 
-QStringList Person(const QString &name, int day, int month, int year, int picture)
-{
-    return {"[" + name + "]", QString::number(day), QString::number(month), QString::number(year), "0",
-            QString::number(picture)};
-}
-QStringList Periods() { return {"H23,6884368", "E28,42612413", "I33,16381152"}; }
 QStringList Family()
 {
-    return Periods() + Person("A", 1, 2, 1980, 3) + Person("B", 15, 7, 1985, 7) + Person("C", 20, 9, 2010, 12);
+    return PeriodLines() + PersonLines("A", 1, 2, 1980, 0, 3) + PersonLines("B", 15, 7, 1985, 0, 7) + PersonLines("C", 20, 9, 2010, 0, 12);
 }
 
 // Files may grow to `bytes` only, as on a disk that is nearly full. The
@@ -100,14 +94,14 @@ QStringList Entries(const QString &folder)
 class TestCommandFaults : public QObject {
     Q_OBJECT
     std::unique_ptr<QTemporaryDir> m_dir;
-    std::unique_ptr<TInitForm> m_host;
+    std::unique_ptr<TrayHost> m_host;
     QStringList m_errors;
     FakeSpreadsheetApp m_app;
 
     QString ini() const { return m_dir->filePath("Kelvora.ini"); }
-    TInitForm &host()
+    TrayHost &host()
     {
-        m_host = std::make_unique<TInitForm>(ini(), HostOptions(m_dir->path()));
+        m_host = std::make_unique<TrayHost>(ini(), HostOptions(m_dir->path()));
         CreateWindows(*m_host);
         return *m_host;
     }
@@ -185,7 +179,7 @@ private slots:
     void settingsFileThatIsAFolder()
     {
         QVERIFY(QDir().mkdir(ini()));
-        TInitForm &h = host();
+        TrayHost &h = host();
         QCOMPARE(m_errors, QStringList{"File access denied"});
         // Every change of day reads the file again; the same fault is told once.
         for (int day = 1; day <= 3; ++day) {
@@ -198,7 +192,7 @@ private slots:
         // Adding a person: the editor tells why it cannot save and keeps the input.
         bool tried = false;
         AnswerModal("Form2", [&](QWidget *w) {
-            auto *f = static_cast<TForm2 *>(w);
+            auto *f = static_cast<PersonEditor *>(w);
             f->Edit1->setText("Дарья");
             f->Button1->click();
             tried = f->isVisible() && f->Edit1->text() == "Дарья";
@@ -242,7 +236,7 @@ private slots:
             WriteSettingsFile(ini(), Family());
             QCOMPARE(::truncate(native.constData(), 64 << 20), 0); // sparse: takes no room
         }
-        TInitForm &h = host();
+        TrayHost &h = host();
         QCOMPARE(m_errors, QStringList{message.arg(ini())});
         for (int day = 1; day <= 2; ++day) {
             Clock::setFixed(Noon.addDays(day));
@@ -279,11 +273,11 @@ private slots:
     void diskFullWhileDeleting()
     {
         WriteSettingsFile(ini(), Family());
-        TInitForm &h = host();
+        TrayHost &h = host();
         const QByteArray original = ReadBytes(ini());
         {
             FileSizeLimit limit(64);
-            AnswerModal("Form8", [](QWidget *w) { static_cast<TForm8 *>(w)->Button1->click(); });
+            AnswerModal("Form8", [](QWidget *w) { static_cast<ConfirmDialog *>(w)->Button1->click(); });
             h.DeleteItem(1); // the menu item's command, run here while the disk is full
         }
         QCOMPARE(m_errors, QStringList{"Disk full"});
@@ -295,10 +289,10 @@ private slots:
         QVERIFY(menuOpens());
 
         // With room on the disk the same delete goes through.
-        AnswerModal("Form8", [](QWidget *w) { static_cast<TForm8 *>(w)->Button1->click(); });
+        AnswerModal("Form8", [](QWidget *w) { static_cast<ConfirmDialog *>(w)->Button1->click(); });
         item("DeleteItem1")->trigger();
         QTRY_COMPARE(personItems(), QStringList({"C", "A"}));
-        QCOMPARE(ReadSettingsLines(ini()), Periods() + Person("A", 1, 2, 1980, 3) + Person("C", 20, 9, 2010, 12));
+        QCOMPARE(ReadSettingsLines(ini()), PeriodLines() + PersonLines("A", 1, 2, 1980, 0, 3) + PersonLines("C", 20, 9, 2010, 0, 12));
         QCOMPARE(m_errors.size(), 1);
     }
 
@@ -307,10 +301,10 @@ private slots:
     void deleteWhenTheFileCannotBeReadOrWritten()
     {
         WriteSettingsFile(ini(), Family());
-        TInitForm &h = host();
+        TrayHost &h = host();
         QVERIFY(QFile::remove(ini()));
         QVERIFY(QDir().mkdir(ini()));
-        AnswerModal("Form8", [](QWidget *w) { static_cast<TForm8 *>(w)->Button1->click(); });
+        AnswerModal("Form8", [](QWidget *w) { static_cast<ConfirmDialog *>(w)->Button1->click(); });
         h.DeleteItem(1);
         QCOMPARE(m_errors, QStringList{"File access denied"});
         QCOMPARE(h.state().people.count(), 3);
@@ -322,11 +316,11 @@ private slots:
     void diskFullInTheEditor()
     {
         WriteSettingsFile(ini(), Family());
-        TInitForm &h = host();
+        TrayHost &h = host();
         const QByteArray original = ReadBytes(ini());
         QStringList seen;
         AnswerModal("Form2", [&](QWidget *w) {
-            auto *f = static_cast<TForm2 *>(w);
+            auto *f = static_cast<PersonEditor *>(w);
             f->Edit1->setText("Дарья");
             {
                 FileSizeLimit limit(64);
@@ -349,11 +343,11 @@ private slots:
     void diskFullInTheSettingsDialog()
     {
         WriteSettingsFile(ini(), Family());
-        TInitForm &h = host();
+        TrayHost &h = host();
         const QByteArray original = ReadBytes(ini());
         bool stayedOpen = false;
         AnswerModal("Form6", [&](QWidget *w) {
-            auto *f = static_cast<TForm6 *>(w);
+            auto *f = static_cast<SettingsDialog *>(w);
             f->Edit1->setText("25");
             {
                 FileSizeLimit limit(16);
@@ -375,7 +369,7 @@ private slots:
     void textExportOnAFullDisk()
     {
         WriteSettingsFile(ini(), Family());
-        TInitForm &h = host();
+        TrayHost &h = host();
         const QString target = m_dir->filePath("A.txt");
         WriteSettingsFile(target, {"an older export"});
         Dialogs::setSaveFileHook([&](const QString &) { return target; });
@@ -414,7 +408,7 @@ private slots:
     void spreadsheetExportWithoutRoom()
     {
         WriteSettingsFile(ini(), Family());
-        TInitForm &h = host();
+        TrayHost &h = host();
 
         // The temporary folder is gone.
         qputenv("TMPDIR", QFile::encodeName(m_dir->filePath("no tmp")));

@@ -1,9 +1,9 @@
 // The compatibility window "Сравнение биоритмов".
 #include "model/clock.h"
 #include "model/sharedstate.h"
-#include "model/tform10.h"
-#include "shell/dialogs.h"
-#include "shell/tinitform.h"
+#include "windows/comparisonwindow.h"
+#include "windows/dialogs.h"
+#include "shell/trayhost.h"
 #include "store/settingsfile.h"
 
 #include <QApplication>
@@ -20,7 +20,7 @@
 
 namespace {
 
-QStringList Fields(const TForm10 &w)
+QStringList Fields(const ComparisonWindow &w)
 {
     return {w.StaticText2->text(), w.StaticText3->text(), w.StaticText4->text(), w.StaticText5->text()};
 }
@@ -83,7 +83,7 @@ private slots:
         s.periods = {physical, emotional, intellectual};
         const QDate subject(1980, 5, 20);
         SetSubject(s, subject);
-        TForm10 w(s);
+        ComparisonWindow w(s);
         w.show();
         QCOMPARE(Fields(w), Empty);
         w.DateTimePicker1->setDate(subject.addDays(daysApart));
@@ -99,7 +99,7 @@ private slots:
         SharedState s;
         SetSubject(s, QDate(2026, 12, 1));
         s.periods = {23, 28, 33};
-        TForm10 w(s);
+        ComparisonWindow w(s);
 
         w.show();
         QVERIFY(QTest::qWaitForWindowExposed(&w));
@@ -169,7 +169,7 @@ private slots:
         SharedState s;
         s.periods = {23, 28, 33};
         SetSubject(s, QDate(2026, 12, 1));
-        TForm10 w(s);
+        ComparisonWindow w(s);
         w.show();
         w.Button2->click(); // today, 7 days after the subject
         const QStringList before = Fields(w);
@@ -193,7 +193,7 @@ private slots:
     void rowOrder()
     {
         SharedState s;
-        TForm10 w(s);
+        ComparisonWindow w(s);
         QCOMPARE(w.size(), QSize(257, 193));
         const QList<QLabel *> rows{w.Label2, w.Label4, w.Label3, w.Label5};
         const QStringList texts{"Физическая:", "Эмоциональная:", "Интеллектуальная:", "Итого:"};
@@ -212,7 +212,7 @@ private slots:
     {
         QTemporaryDir dir;
         PersonList people;
-        TPeopleArray p;
+        Person p;
         p.name = QStringLiteral("Анна");
         p.day = 1;
         p.month = 12;
@@ -226,8 +226,8 @@ private slots:
         ShellOptions options;
         options.lockPath = dir.filePath(QStringLiteral("lock"));
         options.trayAvailable = [] { return true; };
-        TInitForm host(settings, options);
-        TForm10 form(host.state());
+        TrayHost host(settings, options);
+        ComparisonWindow form(host.state());
         host.Form10 = &form;
 
         QStringList seen;

@@ -1,13 +1,13 @@
 // The person editor (add and edit, names the file cannot hold, dates a hand-
 // edited file may hold, a failed write), its menu commands, and the about window.
-#include "about/taboutbox.h"
+#include "windows/aboutwindow.h"
 #include "model/errors.h"
 #include "model/sharedstate.h"
 #include "resources/pictures.h"
-#include "shell/dialogs.h"
-#include "shell/formbehaviour.h"
-#include "shell/tform2.h"
-#include "shell/tinitform.h"
+#include "windows/dialogs.h"
+#include "windows/fixedlayout.h"
+#include "windows/personeditor.h"
+#include "shell/trayhost.h"
 #include "store/settingsfile.h"
 #include "testsupport.h"
 
@@ -29,33 +29,25 @@ using namespace TestSupport;
 
 namespace {
 const QDate Today(2024, 5, 15);
-
-QStringList Periods() { return {"H23,6884368", "E28,42612413", "I33,16381152"}; }
-
-QStringList Person(const QString &name, int day, int month, int year, int half, int picture)
-{
-    return {"[" + name + "]", QString::number(day), QString::number(month), QString::number(year),
-            QString::number(half), QString::number(picture)};
-}
 }
 
 class TestEditor : public QObject {
     Q_OBJECT
     std::unique_ptr<QTemporaryDir> m_dir;
     SharedState m_state;
-    std::unique_ptr<TForm2> m_form;
+    std::unique_ptr<PersonEditor> m_form;
     QStringList m_errors;
 
     QString ini() const { return m_dir->filePath("Kelvora.ini"); }
 
     // Loads the file as the menu rebuild would and opens the editor without its modal loop.
-    TForm2 &openAdd()
+    PersonEditor &openAdd()
     {
         m_form->PrepareAdd();
         m_form->show();
         return *m_form;
     }
-    TForm2 &openEdit(int index)
+    PersonEditor &openEdit(int index)
     {
         LoadSettingsFile(ini(), m_state.people, m_state.periods);
         m_state.editedPersonIndex = index;
@@ -72,7 +64,7 @@ private slots:
         m_dir = std::make_unique<QTemporaryDir>();
         m_state = SharedState();
         m_state.settingsPath = ini();
-        m_form = std::make_unique<TForm2>(m_state);
+        m_form = std::make_unique<PersonEditor>(m_state);
         m_errors.clear();
         Dialogs::setMessageHook([this](const QString &text, bool) { m_errors << text; });
     }
@@ -84,7 +76,7 @@ private slots:
 
     void listsAndTabOrder()
     {
-        TForm2 &f = *m_form;
+        PersonEditor &f = *m_form;
         QVERIFY(!f.Button1->isEnabled()); // as created
         QVERIFY(!(f.windowFlags() & Qt::WindowCloseButtonHint));
         // Only the faces; the balloon is never offered.
@@ -110,7 +102,7 @@ private slots:
 
     void addModeStartsEmpty()
     {
-        TForm2 &f = openAdd();
+        PersonEditor &f = openAdd();
         f.Edit1->setText("x");
         f.ComboBox2->setCurrentIndex(5);
         f.ComboBox1->setCurrentIndex(1);
@@ -152,7 +144,7 @@ private slots:
     {
         QFETCH(QString, name);
         QFETCH(bool, accepted);
-        TForm2 &f = openAdd();
+        PersonEditor &f = openAdd();
         f.Edit1->setText(name);
         QCOMPARE(f.Edit1->text(), name);
         QCOMPARE(f.Button1->isEnabled(), accepted);
@@ -163,9 +155,9 @@ private slots:
 
     void addAppendsWithTheNameAsTyped()
     {
-        WriteSettingsFile(ini(), Periods() + Person("Анна", 7, 11, 1984, 0, 12));
+        WriteSettingsFile(ini(), PeriodLines() + PersonLines("Анна", 7, 11, 1984, 0, 12));
         LoadSettingsFile(ini(), m_state.people, m_state.periods);
-        TForm2 &f = openAdd();
+        PersonEditor &f = openAdd();
         f.Edit1->setText(" Борис ");
         f.DateTimePicker1->setDate(QDate(1, 2, 3));
         f.ComboBox1->setCurrentIndex(1);
@@ -174,19 +166,19 @@ private slots:
         QCOMPARE(f.result(), 1);
         QVERIFY(!f.isVisible());
         QCOMPARE(ReadSettingsLines(ini()),
-                 Periods() + Person("Анна", 7, 11, 1984, 0, 12) + Person(" Борис ", 3, 2, 1, 1, 31));
+                 PeriodLines() + PersonLines("Анна", 7, 11, 1984, 0, 12) + PersonLines(" Борис ", 3, 2, 1, 1, 31));
         QCOMPARE(m_state.people.count(), 2);
     }
 
     void editReplacesInPlace()
     {
-        const QStringList family = Periods() + Person("Анна", 7, 11, 1984, 0, 12) + Person("Борис", 15, 5, 1950, 1, 3) +
-                                   Person("Вера", 1, 1, 2000, 0, 0);
+        const QStringList family = PeriodLines() + PersonLines("Анна", 7, 11, 1984, 0, 12) + PersonLines("Борис", 15, 5, 1950, 1, 3) +
+                                   PersonLines("Вера", 1, 1, 2000, 0, 0);
         WriteSettingsFile(ini(), family);
         const QByteArray before = ReadBytes(ini());
 
         // On Борис's birthday he still opens with his own face.
-        TForm2 &f = openEdit(1);
+        PersonEditor &f = openEdit(1);
         QCOMPARE(f.windowTitle(), QString("Изменение записи"));
         QVERIFY(f.editMode());
         QCOMPARE(f.Edit1->text(), QString("Борис"));
@@ -205,15 +197,15 @@ private slots:
         f.DateTimePicker1->setDate(QDate(9999, 12, 31));
         f.ComboBox2->setCurrentIndex(20);
         QTest::mouseClick(f.Button1, Qt::LeftButton);
-        QCOMPARE(ReadSettingsLines(ini()), Periods() + Person("Анна", 7, 11, 1984, 0, 12) +
-                                               Person("Борис Петрович", 31, 12, 9999, 1, 20) + Person("Вера", 1, 1, 2000, 0, 0));
+        QCOMPARE(ReadSettingsLines(ini()), PeriodLines() + PersonLines("Анна", 7, 11, 1984, 0, 12) +
+                                               PersonLines("Борис Петрович", 31, 12, 9999, 1, 20) + PersonLines("Вера", 1, 1, 2000, 0, 0));
     }
 
     void cancelChangesNothing()
     {
-        WriteSettingsFile(ini(), Periods() + Person("Анна", 7, 11, 1984, 0, 12));
+        WriteSettingsFile(ini(), PeriodLines() + PersonLines("Анна", 7, 11, 1984, 0, 12));
         const QByteArray before = ReadBytes(ini());
-        TForm2 &f = openEdit(0);
+        PersonEditor &f = openEdit(0);
         f.Edit1->setText("Другая");
         f.ComboBox2->setCurrentIndex(9);
         QTest::mouseClick(f.Button2, Qt::LeftButton);
@@ -250,33 +242,33 @@ private slots:
         QFETCH(int, month);
         QFETCH(int, year);
         QFETCH(QDate, shown);
-        WriteSettingsFile(ini(), Periods() + Person("Анна", day, month, year, 0, 1));
-        TForm2 &f = openEdit(0);
+        WriteSettingsFile(ini(), PeriodLines() + PersonLines("Анна", day, month, year, 0, 1));
+        PersonEditor &f = openEdit(0);
         QCOMPARE(f.DateTimePicker1->date(), shown);
         // Saving writes the date the picker shows.
         f.Button1->click();
-        QCOMPARE(ReadSettingsLines(ini()), Periods() + Person("Анна", shown.day(), shown.month(), shown.year(), 0, 1));
+        QCOMPARE(ReadSettingsLines(ini()), PeriodLines() + PersonLines("Анна", shown.day(), shown.month(), shown.year(), 0, 1));
     }
 
     void valuesBeyondTheListsFallBackToTheFirstItem()
     {
-        WriteSettingsFile(ini(), Periods() + Person("Анна", 7, 11, 1984, 7, 40));
-        TForm2 &f = openEdit(0);
+        WriteSettingsFile(ini(), PeriodLines() + PersonLines("Анна", 7, 11, 1984, 7, 40));
+        PersonEditor &f = openEdit(0);
         QCOMPARE(f.ComboBox1->currentIndex(), 0);
         QCOMPARE(f.ComboBox2->currentIndex(), 0);
         f.Button1->click();
-        QCOMPARE(ReadSettingsLines(ini()), Periods() + Person("Анна", 7, 11, 1984, 0, 0));
+        QCOMPARE(ReadSettingsLines(ini()), PeriodLines() + PersonLines("Анна", 7, 11, 1984, 0, 0));
     }
 
     void editOfAMissingIndexFails()
     {
-        WriteSettingsFile(ini(), Periods() + Person("Анна", 7, 11, 1984, 0, 12));
+        WriteSettingsFile(ini(), PeriodLines() + PersonLines("Анна", 7, 11, 1984, 0, 12));
         LoadSettingsFile(ini(), m_state.people, m_state.periods);
         m_state.editedPersonIndex = 1;
         QVERIFY_THROWS_EXCEPTION(KelvoraError, m_form->PrepareEdit());
 
         // The list lost the person while the dialog was open: reported, nothing written.
-        TForm2 &f = openEdit(0);
+        PersonEditor &f = openEdit(0);
         const QByteArray before = ReadBytes(ini());
         m_state.people.clear();
         f.Button1->click();
@@ -288,7 +280,7 @@ private slots:
     void failedWriteKeepsTheDialogOpenAndRetriesOnce()
     {
         m_state.settingsPath = m_dir->filePath("missing folder/Kelvora.ini");
-        TForm2 &f = openAdd();
+        PersonEditor &f = openAdd();
         f.Edit1->setText("Анна");
         f.Button1->click();
         QCOMPARE(m_errors, QStringList({"Invalid filename"}));
@@ -301,12 +293,12 @@ private slots:
         f.Button1->click();
         QCOMPARE(f.result(), 1);
         QCOMPARE(m_state.people.count(), 1);
-        QCOMPARE(ReadSettingsLines(m_state.settingsPath), Periods() + Person("Анна", 15, 5, 2024, 0, 0));
+        QCOMPARE(ReadSettingsLines(m_state.settingsPath), PeriodLines() + PersonLines("Анна", 15, 5, 2024, 0, 0));
     }
 
     void pictureItemsAreDrawnFromTheFaces()
     {
-        TForm2 &f = *m_form;
+        PersonEditor &f = *m_form;
         const QColor highlight = f.palette().color(QPalette::Active, QPalette::Highlight);
         for (bool selected : {false, true}) {
             QImage image(49, 16, QImage::Format_ARGB32);
@@ -332,8 +324,8 @@ private slots:
 
     void pictureListShowsTenRows()
     {
-        WriteSettingsFile(ini(), Periods() + Person("Анна Петровна", 7, 11, 1984, 1, 12));
-        TForm2 &f = openEdit(0);
+        WriteSettingsFile(ini(), PeriodLines() + PersonLines("Анна Петровна", 7, 11, 1984, 1, 12));
+        PersonEditor &f = openEdit(0);
         f.ComboBox2->showPopup();
         QWidget *popup = f.ComboBox2->view()->window();
         QTRY_VERIFY(popup->isVisible());
@@ -347,12 +339,12 @@ private slots:
     // The menu commands: the flag held cleared while the editor is open, the menu rebuilt on a save.
     void newClickAddsToTheMenu()
     {
-        WriteSettingsFile(ini(), Periods() + Person("Анна", 7, 11, 1984, 0, 12));
-        TInitForm host(ini(), HostOptions(m_dir->path()));
-        host.Form2 = host.adopt(new TForm2(host.state()));
+        WriteSettingsFile(ini(), PeriodLines() + PersonLines("Анна", 7, 11, 1984, 0, 12));
+        TrayHost host(ini(), HostOptions(m_dir->path()));
+        host.Form2 = host.adopt(new PersonEditor(host.state()));
         bool seen = false;
         AnswerModal("Form2", [&](QWidget *w) {
-            auto *f = static_cast<TForm2 *>(w);
+            auto *f = static_cast<PersonEditor *>(w);
             seen = true;
             QVERIFY(!host.state().menuEnabled);
             QCOMPARE(f->windowTitle(), QString("Добавление записи"));
@@ -368,16 +360,16 @@ private slots:
         QCOMPARE(item->text(), QString("Борис "));
         // The newest person stands at the top.
         QCOMPARE(host.PopupMenu1->actions().first(), item);
-        QCOMPARE(ReadSettingsLines(ini()).mid(9), Person("Борис ", 15, 5, 2024, 0, 4));
+        QCOMPARE(ReadSettingsLines(ini()).mid(9), PersonLines("Борис ", 15, 5, 2024, 0, 4));
     }
 
     void editItemChangesThePersonOfTheTag()
     {
-        WriteSettingsFile(ini(), Periods() + Person("Анна", 7, 11, 1984, 0, 12) + Person("Борис", 1, 2, 1950, 0, 3));
-        TInitForm host(ini(), HostOptions(m_dir->path()));
-        host.Form2 = host.adopt(new TForm2(host.state()));
+        WriteSettingsFile(ini(), PeriodLines() + PersonLines("Анна", 7, 11, 1984, 0, 12) + PersonLines("Борис", 1, 2, 1950, 0, 3));
+        TrayHost host(ini(), HostOptions(m_dir->path()));
+        host.Form2 = host.adopt(new PersonEditor(host.state()));
         AnswerModal("Form2", [&](QWidget *w) {
-            auto *f = static_cast<TForm2 *>(w);
+            auto *f = static_cast<PersonEditor *>(w);
             QVERIFY(!host.state().menuEnabled);
             QCOMPARE(f->windowTitle(), QString("Изменение записи"));
             QCOMPARE(f->Edit1->text(), QString("Анна"));
@@ -391,7 +383,7 @@ private slots:
 
         // Cancel: nothing rebuilt or written, the flag set again.
         const QByteArray before = ReadBytes(ini());
-        AnswerModal("Form2", [](QWidget *w) { static_cast<TForm2 *>(w)->Button2->click(); });
+        AnswerModal("Form2", [](QWidget *w) { static_cast<PersonEditor *>(w)->Button2->click(); });
         host.EditItem(1);
         QVERIFY(host.state().menuEnabled);
         QCOMPARE(ReadBytes(ini()), before);
@@ -405,7 +397,7 @@ private slots:
     // About: a click anywhere closes it, and nothing else does.
     void aboutContent()
     {
-        TAboutBox box;
+        AboutWindow box;
         box.show();
         QVERIFY(!(box.windowFlags() & Qt::WindowCloseButtonHint));
         QVERIFY(!box.ProgramIcon->pixmap().isNull());
@@ -433,7 +425,7 @@ private slots:
     {
         QFETCH(QString, control);
         QFETCH(QPoint, at);
-        TAboutBox box;
+        AboutWindow box;
         box.show();
         QWidget *target = box.findChild<QWidget *>(control);
         QVERIFY(target);
@@ -446,8 +438,8 @@ private slots:
 
     void aboutClickGreysItsItem()
     {
-        TInitForm host(ini(), HostOptions(m_dir->path()));
-        host.AboutBox = host.adopt(new TAboutBox);
+        TrayHost host(ini(), HostOptions(m_dir->path()));
+        host.AboutBox = host.adopt(new AboutWindow);
         QAction *item = host.PopupMenu1->findChild<QAction *>("About");
         QVERIFY(item);
         bool seen = false;

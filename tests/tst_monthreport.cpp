@@ -5,11 +5,11 @@
 #include "model/errors.h"
 #include "model/yearmodel.h"
 #include "outputs/monthreport.h"
-#include "outputs/tform3.h"
-#include "outputs/tform4.h"
-#include "outputs/tform5.h"
+#include "windows/reportholder.h"
+#include "windows/previewwindow.h"
+#include "windows/monthdialog.h"
 #include "report/reportengine.h"
-#include "report/reportprint.h"
+#include "windows/reportprint.h"
 #include "resources/pictures.h"
 #include "testpaths.h"
 
@@ -28,7 +28,7 @@
 #include <QtTest>
 
 using namespace ReportEngine;
-using TestSupport::Person;
+using TestSupport::MakePerson;
 
 namespace {
 
@@ -55,7 +55,7 @@ MonthReport::MarkPictures programFaces()
     return faces;
 }
 
-SharedState build(const TPeopleArray &who, int year)
+SharedState build(const Person &who, int year)
 {
     SharedState s;
     s.people.append(who);
@@ -248,7 +248,7 @@ private slots:
 
         Report rep;
         MonthReport::BuildPage(rep);
-        const SharedState s = build(Person(QStringLiteral("Анна"), 1, 1, 10), year);
+        const SharedState s = build(MakePerson(QStringLiteral("Анна"), 1, 1, 10), year);
         MonthReport::LayOutMonth(rep, s.yearTable, month, year, s.personName, testMarks());
 
         const int days = DaysInMonth(year, month);
@@ -298,7 +298,7 @@ private slots:
     {
         Report rep;
         MonthReport::BuildPage(rep);
-        const SharedState s = build(Person(QStringLiteral("Анна"), 1, 1, 2000), 2025);
+        const SharedState s = build(MakePerson(QStringLiteral("Анна"), 1, 1, 2000), 2025);
         MonthReport::LayOutMonth(rep, s.yearTable, 3, 2025, s.personName, testMarks());
         for (int d = 1; d <= 31; ++d) {
             auto *label = band(rep).findAs<ReportLabel>(QStringLiteral("NewLabel%1").arg(d));
@@ -331,7 +331,7 @@ private slots:
         // Born on the 15th of the month shown: no pictures before, "K" on the day.
         Report rep;
         MonthReport::BuildPage(rep);
-        const SharedState s = build(Person(QStringLiteral("Пётр"), 15, 3, 2025), 2025);
+        const SharedState s = build(MakePerson(QStringLiteral("Пётр"), 15, 3, 2025), 2025);
         MonthReport::LayOutMonth(rep, s.yearTable, 3, 2025, s.personName, marks);
         const QImage page = rep.renderImage(96);
         for (int d = 1; d <= 31; ++d) {
@@ -354,7 +354,7 @@ private slots:
 
         // Born after the month shown: day numbers, no pictures at all.
         MonthReport::RemoveDayCells(rep);
-        const SharedState later = build(Person(QStringLiteral("Пётр"), 2, 4, 2025), 2025);
+        const SharedState later = build(MakePerson(QStringLiteral("Пётр"), 2, 4, 2025), 2025);
         MonthReport::LayOutMonth(rep, later.yearTable, 3, 2025, later.personName, marks);
         int pictures = 0;
         for (const auto &e : band(rep).elements())
@@ -368,7 +368,7 @@ private slots:
     {
         Report rep;
         MonthReport::BuildPage(rep);
-        const SharedState s = build(Person(QStringLiteral("Анна"), 1, 1, 2000), 2025);
+        const SharedState s = build(MakePerson(QStringLiteral("Анна"), 1, 1, 2000), 2025);
         {
             MonthReport::DayCellsGuard guard(rep);
             MonthReport::LayOutMonth(rep, s.yearTable, 3, 2025, QStringLiteral("Первый"), testMarks());
@@ -377,7 +377,7 @@ private slots:
         QCOMPARE(dayCellCount(rep), 0);
         QCOMPARE(band(rep).elements().size(), size_t(78));
 
-        const SharedState feb = build(Person(QStringLiteral("Анна"), 1, 1, 2000), 2021);
+        const SharedState feb = build(MakePerson(QStringLiteral("Анна"), 1, 1, 2000), 2021);
         {
             MonthReport::DayCellsGuard guard(rep);
             MonthReport::LayOutMonth(rep, feb.yearTable, 2, 2021, QStringLiteral("Второй"), testMarks());
@@ -406,7 +406,7 @@ private slots:
     {
         Report rep;
         MonthReport::BuildPage(rep);
-        const SharedState s = build(Person(QStringLiteral("Анна"), 1, 1, 2000), 2025);
+        const SharedState s = build(MakePerson(QStringLiteral("Анна"), 1, 1, 2000), 2025);
         QVERIFY_THROWS_EXCEPTION(KelvoraError, MonthReport::LayOutMonth(rep, s.yearTable, 3, 0, QString(), testMarks()));
         QVERIFY_THROWS_EXCEPTION(KelvoraError, MonthReport::LayOutMonth(rep, s.yearTable, 13, 2025, QString(), testMarks()));
         QVERIFY_THROWS_EXCEPTION(KelvoraError, MonthReport::LayOutMonth(rep, s.yearTable, 0, 2025, QString(), testMarks()));
@@ -420,7 +420,7 @@ private slots:
     {
         Report rep;
         MonthReport::BuildPage(rep);
-        const SharedState s = build(Person(QStringLiteral("Анна Сергеевна Кузнецова"), 15, 3, 1990), 2025);
+        const SharedState s = build(MakePerson(QStringLiteral("Анна Сергеевна Кузнецова"), 15, 3, 1990), 2025);
         MonthReport::LayOutMonth(rep, s.yearTable, 3, 2025, s.personName, programFaces());
         const QString pdf = artifactDir() + QStringLiteral("/month-2025-03-faces.pdf");
         QVERIFY(rep.writePdf(pdf));
@@ -463,7 +463,7 @@ private slots:
     {
         Report rep;
         MonthReport::BuildPage(rep);
-        const SharedState s = build(Person(QStringLiteral("Анна Сергеевна Кузнецова"), 15, 3, 1990), 2025);
+        const SharedState s = build(MakePerson(QStringLiteral("Анна Сергеевна Кузнецова"), 15, 3, 1990), 2025);
         const QString dir = artifactDir();
         MonthReport::LayOutMonth(rep, s.yearTable, 3, 2025, s.personName, testMarks());
         const QString pdf = dir + QStringLiteral("/month-2025-03.pdf");
@@ -512,7 +512,7 @@ private slots:
 
     void monthDialog()
     {
-        TForm5 form;
+        MonthDialog form;
         QCOMPARE(form.ComboBox1->count(), 12);
         QCOMPARE(form.ComboBox1->itemText(11), QStringLiteral("Декабрь"));
         QCOMPARE(form.Year->maximum(), 9999);
@@ -535,7 +535,7 @@ private slots:
 
     void yearFieldReadsWhatWasTyped()
     {
-        TForm5 form;
+        MonthDialog form;
         form.Preset(QDate(2025, 3, 10));
         form.show();
         QVERIFY(QTest::qWaitForWindowExposed(&form));
@@ -570,12 +570,12 @@ private slots:
 
     void previewWindowAndHolder()
     {
-        TForm3 holder;
-        TForm4 preview;
+        ReportHolder holder;
+        PreviewWindow preview;
         QVERIFY(holder.Rep.band(QStringLiteral("QRBand1")));
         QVERIFY(!holder.isVisible());
 
-        const SharedState s = build(Person(QStringLiteral("Анна"), 1, 1, 2000), 2025);
+        const SharedState s = build(MakePerson(QStringLiteral("Анна"), 1, 1, 2000), 2025);
         MonthReport::DayCellsGuard guard(holder.Rep);
         MonthReport::LayOutMonth(holder.Rep, s.yearTable, 3, 2025, s.personName, testMarks());
 
@@ -618,10 +618,10 @@ private slots:
 
     void printFromThePreview()
     {
-        TForm3 holder;
-        TForm4 preview;
+        ReportHolder holder;
+        PreviewWindow preview;
         holder.SetPreviewWindow(&preview);
-        const SharedState s = build(Person(QStringLiteral("Анна"), 1, 1, 2000), 2025);
+        const SharedState s = build(MakePerson(QStringLiteral("Анна"), 1, 1, 2000), 2025);
         MonthReport::DayCellsGuard guard(holder.Rep);
         MonthReport::LayOutMonth(holder.Rep, s.yearTable, 3, 2025, s.personName, testMarks());
 

@@ -2,14 +2,14 @@
 // year, the preview, printing, and the menu flag and the page afterwards.
 #include "model/clock.h"
 #include "outputs/monthreport.h"
-#include "outputs/tform3.h"
-#include "outputs/tform4.h"
-#include "outputs/tform5.h"
-#include "report/reportprint.h"
+#include "windows/reportholder.h"
+#include "windows/previewwindow.h"
+#include "windows/monthdialog.h"
+#include "windows/reportprint.h"
 #include "resources/pictures.h"
-#include "shell/dialogs.h"
+#include "windows/dialogs.h"
 #include "shell/startup.h"
-#include "shell/tinitform.h"
+#include "shell/trayhost.h"
 #include "testsupport.h"
 
 #include <QAction>
@@ -49,26 +49,26 @@ QString Caption(Report &rep, const QString &name)
 class TestPrintCommand : public QObject {
     Q_OBJECT
     std::unique_ptr<QTemporaryDir> m_dir;
-    std::unique_ptr<TInitForm> m_host;
+    std::unique_ptr<TrayHost> m_host;
     QStringList m_messages;
     std::unique_ptr<QTimer> m_previewPoll;
     int m_previewsSeen = 0;
 
-    TInitForm &host()
+    TrayHost &host()
     {
         const QString ini = m_dir->filePath(QStringLiteral("Kelvora.ini"));
         WriteSettingsFile(ini, {"H23,6884368", "E28,42612413", "I33,16381152", "[Анна]", "15", "3", "2025", "0", "4"});
-        m_host = std::make_unique<TInitForm>(ini, HostOptions(m_dir->path()));
+        m_host = std::make_unique<TrayHost>(ini, HostOptions(m_dir->path()));
         CreateWindows(*m_host);
         return *m_host;
     }
 
     // Answers the month dialog once it is up; `choose` may look at it and
     // sets month and year.
-    void answerDialog(int button, std::function<void(TForm5 *)> choose = {})
+    void answerDialog(int button, std::function<void(MonthDialog *)> choose = {})
     {
-        AnswerModal(QStringLiteral("TForm5"), [this, button, choose](QWidget *w) {
-            auto *form = static_cast<TForm5 *>(w);
+        AnswerModal(QStringLiteral("MonthDialog"), [this, button, choose](QWidget *w) {
+            auto *form = static_cast<MonthDialog *>(w);
             QVERIFY(!m_host->state().menuEnabled);
             if (choose)
                 choose(form);
@@ -77,12 +77,12 @@ class TestPrintCommand : public QObject {
     }
 
     // Once the preview window is up: `look` at it, then close it with "Закрыть".
-    void whenPreviewShown(std::function<void(TForm4 *)> look)
+    void whenPreviewShown(std::function<void(PreviewWindow *)> look)
     {
         m_previewPoll = std::make_unique<QTimer>();
         m_previewPoll->setInterval(10);
         connect(m_previewPoll.get(), &QTimer::timeout, this, [this, look] {
-            TForm4 *form = m_host->Form4;
+            PreviewWindow *form = m_host->Form4;
             if (!form->isVisible())
                 return;
             m_previewPoll->stop();
@@ -119,18 +119,18 @@ private slots:
 
     void previewsAndPrintsTheChosenMonth()
     {
-        TInitForm &h = host();
+        TrayHost &h = host();
         Report &rep = h.Form3->Rep;
         QVERIFY(printItem());
         const QString pdf = m_dir->filePath(QStringLiteral("printed.pdf"));
 
-        answerDialog(1, [](TForm5 *form) {
+        answerDialog(1, [](MonthDialog *form) {
             // Opens on the current month and year.
             QCOMPARE(form->ComboBox1->currentText(), QStringLiteral("Март"));
             QCOMPARE(form->Year->value(), 2025);
             form->ComboBox1->setCurrentIndex(7); // Август
         });
-        whenPreviewShown([&](TForm4 *form) {
+        whenPreviewShown([&](PreviewWindow *form) {
             QVERIFY(!h.state().menuEnabled);
             QCOMPARE(form->QRPreview->report(), &rep);
             QCOMPARE(Caption(rep, QStringLiteral("Month")), QStringLiteral("Август"));
@@ -169,13 +169,13 @@ private slots:
 
         // The next run opens on the current month again, and the year 50 is
         // the year 50; the printer settings of the first run are kept.
-        answerDialog(1, [](TForm5 *form) {
+        answerDialog(1, [](MonthDialog *form) {
             QCOMPARE(form->ComboBox1->currentText(), QStringLiteral("Март"));
             QCOMPARE(form->Year->value(), 2025);
             form->ComboBox1->setCurrentIndex(0);
             form->Year->setValue(50);
         });
-        whenPreviewShown([&](TForm4 *) {
+        whenPreviewShown([&](PreviewWindow *) {
             QCOMPARE(Caption(rep, QStringLiteral("Month")), QStringLiteral("Январь"));
             QCOMPARE(Caption(rep, QStringLiteral("Year")), QStringLiteral("50"));
             // 1 January 50 was a Saturday: six rows, the 31st on a Monday.
@@ -196,12 +196,12 @@ private slots:
     // file the user named keeps what it held; nothing half-written is left.
     void printingToAFullDisk()
     {
-        TInitForm &h = host();
+        TrayHost &h = host();
         const QString pdf = m_dir->filePath(QStringLiteral("printed.pdf"));
         WriteSettingsFile(pdf, {QStringLiteral("an older page")});
         const QByteArray older = ReadBytes(pdf);
         answerDialog(1);
-        whenPreviewShown([&](TForm4 *form) {
+        whenPreviewShown([&](PreviewWindow *form) {
             QPrinter &printer = h.Form3->RepPrinter.printer(h.Form3->Rep);
             printer.setOutputFormat(QPrinter::PdfFormat);
             printer.setOutputFileName(pdf);
@@ -226,9 +226,9 @@ private slots:
 
     void cancelBuildsNothing()
     {
-        TInitForm &h = host();
+        TrayHost &h = host();
         answerDialog(2);
-        whenPreviewShown([](TForm4 *) {});
+        whenPreviewShown([](PreviewWindow *) {});
         h.PrintKelvora(0);
         QCOMPARE(m_previewsSeen, 0);
         QVERIFY(!h.state().hasYearTable);
@@ -247,14 +247,14 @@ private slots:
     void yearZeroIsAnInvalidDate()
     {
         QFETCH(QString, typed);
-        TInitForm &h = host();
-        answerDialog(1, [typed](TForm5 *form) {
+        TrayHost &h = host();
+        answerDialog(1, [typed](MonthDialog *form) {
             form->Year->setFocus();
             form->Year->selectAll();
             QTest::keyClick(form->Year, Qt::Key_Delete);
             QTest::keyClicks(form->Year, typed);
         });
-        whenPreviewShown([](TForm4 *) {});
+        whenPreviewShown([](PreviewWindow *) {});
         h.PrintKelvora(0);
         QCOMPARE(m_previewsSeen, 0);
         QCOMPARE(m_messages, QStringList({QStringLiteral("E:Invalid argument to date encode")}));

@@ -3,7 +3,7 @@
 #include "model/clock.h"
 #include "model/errors.h"
 #include "report/reportengine.h"
-#include "report/reportprint.h"
+#include "windows/reportprint.h"
 
 #include <QApplication>
 #include <QBuffer>

@@ -2,14 +2,14 @@
 // button, start at login kept in step with the check box, and the menu item.
 #include "model/numtext.h"
 #include "model/sharedstate.h"
-#include "outputs/tform5.h"
-#include "shell/tform2.h"
-#include "shell/tform8.h"
-#include "shell/dialogs.h"
-#include "shell/tinitform.h"
+#include "windows/monthdialog.h"
+#include "windows/personeditor.h"
+#include "windows/confirmdialog.h"
+#include "windows/dialogs.h"
+#include "shell/trayhost.h"
 #include "store/autostart.h"
 #include "store/settingsfile.h"
-#include "store/tform6.h"
+#include "windows/settingsdialog.h"
 #include "testsupport.h"
 
 #include <QAction>
@@ -31,13 +31,13 @@ class TestSettingsDialog : public QObject {
     std::unique_ptr<QTemporaryDir> m_dir;
     std::unique_ptr<QTemporaryDir> m_config;
     SharedState m_state;
-    std::unique_ptr<TForm6> m_form;
+    std::unique_ptr<SettingsDialog> m_form;
     QStringList m_errors;
 
     QString ini() const { return m_dir->filePath("Kelvora.ini"); }
 
     // Opens the dialog as the menu would, without its modal loop.
-    TForm6 &open()
+    SettingsDialog &open()
     {
         m_form->show();
         if (!QTest::qWaitForWindowExposed(m_form.get()))
@@ -58,7 +58,7 @@ private slots:
         m_state = SharedState();
         m_state.settingsPath = ini();
         m_state.people.append({"Анна", 7, 11, 1984, 0, 12});
-        m_form = std::make_unique<TForm6>(m_state);
+        m_form = std::make_unique<SettingsDialog>(m_state);
         m_errors.clear();
         Dialogs::setMessageHook([this](const QString &text, bool) { m_errors << text; });
     }
@@ -70,7 +70,7 @@ private slots:
 
     void noCloseBoxAndTabOrder()
     {
-        TForm6 &f = open();
+        SettingsDialog &f = open();
         QVERIFY(!(f.windowFlags() & Qt::WindowCloseButtonHint));
         // Tab order: Сохранить, Отмена, the box, the three fields, the defaults button.
         QList<QWidget *> chain;
@@ -90,7 +90,7 @@ private slots:
     void openingShowsThePeriodsInTheLocaleFormat()
     {
         m_state.periods = {25, 28.5, 1e20};
-        TForm6 &f = open();
+        SettingsDialog &f = open();
         QCOMPARE(f.Edit1->text(), QString("25"));
         QCOMPARE(f.Edit2->text(), QString("28,5"));
         QCOMPARE(f.Edit3->text(), QString("1E20"));
@@ -100,7 +100,7 @@ private slots:
 
     void commaAcceptedPointRefused()
     {
-        TForm6 &f = open();
+        SettingsDialog &f = open();
         type(f.Edit1, "23.5");
         f.Button2Click();
         QVERIFY(f.isVisible());
@@ -122,7 +122,7 @@ private slots:
     {
         WriteSettingsFile(ini(), {"H23,6884368", "E28,42612413", "I33,16381152"});
         const QByteArray before = ReadBytes(ini());
-        TForm6 &f = open();
+        SettingsDialog &f = open();
         type(f.Edit1, "25");
         type(f.Edit2, "");
         type(f.Edit3, "40");
@@ -143,7 +143,7 @@ private slots:
     void defaultsButtonFillsTheFieldsOnly()
     {
         m_state.periods = {1, 2, 3};
-        TForm6 &f = open();
+        SettingsDialog &f = open();
         f.CheckBox1->setChecked(true);
         QTest::mouseClick(f.Button3, Qt::LeftButton);
         QCOMPARE(f.Edit1->text(), QString("23,6884368"));
@@ -161,7 +161,7 @@ private slots:
 
     void zeroAndNegativeAccepted()
     {
-        TForm6 &f = open();
+        SettingsDialog &f = open();
         type(f.Edit1, "0");
         type(f.Edit2, "-5");
         type(f.Edit3, " 1,5E3 ");
@@ -177,11 +177,11 @@ private slots:
     // button.
     void enterAndEscDoNothingInDialogs()
     {
-        TForm2 editor(m_state);
+        PersonEditor editor(m_state);
         editor.PrepareAdd();
         editor.Edit1->setText("Борис");
-        TForm5 month;
-        TForm8 question;
+        MonthDialog month;
+        ConfirmDialog question;
         struct Case {
             QDialog *dialog;
             QWidget *field;
@@ -216,7 +216,7 @@ private slots:
 
     void autostartCreatedWithTheProgramPath()
     {
-        TForm6 &f = open();
+        SettingsDialog &f = open();
         QVERIFY(!f.CheckBox1->isChecked());
         f.CheckBox1->setChecked(true);
         f.Button2Click();
@@ -233,7 +233,7 @@ private slots:
     void staleEntryGoesAtOpeningEvenOnCancel()
     {
         QVERIFY(AutoStart::Create(m_dir->filePath("moved away/kelvora")));
-        TForm6 &f = open();
+        SettingsDialog &f = open();
         QVERIFY(!f.CheckBox1->isChecked());
         QVERIFY(!f.AutoStartFound);
         QVERIFY(!QFile::exists(AutoStart::DesktopFilePath()));
@@ -250,7 +250,7 @@ private slots:
         QVERIFY(AutoStart::Create(other));
         const QByteArray entry = ReadBytes(AutoStart::DesktopFilePath());
         const QDateTime stamp = QFileInfo(AutoStart::DesktopFilePath()).lastModified();
-        TForm6 &f = open();
+        SettingsDialog &f = open();
         QVERIFY(f.CheckBox1->isChecked());
         f.Button2Click();
         QCOMPARE(f.result(), 1);
@@ -266,7 +266,7 @@ private slots:
     void failedWriteKeepsTheDialogAndTheEntry()
     {
         m_state.settingsPath = m_dir->filePath("no such folder/Kelvora.ini");
-        TForm6 &f = open();
+        SettingsDialog &f = open();
         type(f.Edit1, "30");
         f.CheckBox1->setChecked(true);
         f.Button2Click();
@@ -282,7 +282,7 @@ private slots:
         const QString blocker = m_dir->filePath("blocker");
         WriteSettingsFile(blocker, {"x"});
         qputenv("XDG_CONFIG_HOME", QFile::encodeName(blocker));
-        TForm6 &f = open();
+        SettingsDialog &f = open();
         f.CheckBox1->setChecked(true);
         type(f.Edit1, "24");
         f.Button2Click();
@@ -295,7 +295,7 @@ private slots:
     // periods frame: the frame's top line runs above it, its right line beside it.
     void defaultsButtonInsideTheFrameCorner()
     {
-        TForm6 &f = open();
+        SettingsDialog &f = open();
         const QImage shot = f.grab().toImage();
         QCOMPARE(shot.size(), QSize(201, 163));
         const QRect button = f.Button3->geometry();
@@ -320,13 +320,13 @@ private slots:
     void parametresClickGreysItsItem()
     {
         WriteSettingsFile(ini(), {"H25"});
-        TInitForm host(ini(), HostOptions(m_dir->path()));
-        host.Form6 = host.adopt(new TForm6(host.state()));
+        TrayHost host(ini(), HostOptions(m_dir->path()));
+        host.Form6 = host.adopt(new SettingsDialog(host.state()));
         QAction *item = host.PopupMenu1->findChild<QAction *>("N6");
         QVERIFY(item);
         bool seen = false;
         AnswerModal("Form6", [&](QWidget *w) {
-            auto *f = static_cast<TForm6 *>(w);
+            auto *f = static_cast<SettingsDialog *>(w);
             seen = true;
             QVERIFY(!item->isEnabled());
             QCOMPARE(f->Edit1->text(), QString("25"));
@@ -339,7 +339,7 @@ private slots:
         QCOMPARE(host.state().periods.physical, 26.25);
         QCOMPARE(ReadSettingsLines(ini()).first(), QString("H26,25"));
 
-        AnswerModal("Form6", [&](QWidget *w) { static_cast<TForm6 *>(w)->Button1->click(); });
+        AnswerModal("Form6", [&](QWidget *w) { static_cast<SettingsDialog *>(w)->Button1->click(); });
         host.ParametresClick();
         QVERIFY(item->isEnabled());
     }

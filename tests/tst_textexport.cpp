@@ -4,9 +4,9 @@
 #include "model/errors.h"
 #include "model/yearmodel.h"
 #include "outputs/textexport.h"
-#include "shell/dialogs.h"
+#include "windows/dialogs.h"
 #include "shell/startup.h"
-#include "shell/tinitform.h"
+#include "shell/trayhost.h"
 #include "testpaths.h"
 #include "testsupport.h"
 
@@ -23,7 +23,7 @@
 using namespace TestSupport;
 
 namespace {
-QByteArray Export(const TPeopleArray &person, int year)
+QByteArray Export(const Person &person, int year)
 {
     SharedState state;
     state.people.append(person);
@@ -41,14 +41,14 @@ class TestTextExport : public QObject {
     Q_OBJECT
     QStringList m_messages;
     std::unique_ptr<QTemporaryDir> m_dir;
-    std::unique_ptr<TInitForm> m_host;
+    std::unique_ptr<TrayHost> m_host;
 
     void makeHost()
     {
         const QString ini = m_dir->filePath("Kelvora.ini");
         WriteSettingsFile(ini, {"H23,6884368", "E28,42612413", "I33,16381152", "[Анна]", "15", "3", "2026", "0", "4",
                                 "[Март]", "31", "4", "1990", "0", "5"});
-        m_host = std::make_unique<TInitForm>(ini, HostOptions(m_dir->path()));
+        m_host = std::make_unique<TrayHost>(ini, HostOptions(m_dir->path()));
         CreateWindows(*m_host);
     }
 
@@ -103,7 +103,7 @@ private slots:
         Clock::setFixed(now);
         const QByteArray golden = Golden(file);
         QVERIFY(!golden.isEmpty());
-        QCOMPARE(Export(Person(name, birth.day(), birth.month(), birth.year()), year), golden);
+        QCOMPARE(Export(MakePerson(name, birth.day(), birth.month(), birth.year()), year), golden);
     }
 
     // A text wider than its field is written whole.
@@ -129,7 +129,7 @@ private slots:
     void nameOutsideTheCodePage()
     {
         QFETCH(QString, name);
-        QVERIFY_THROWS_EXCEPTION(KelvoraError, Export(Person(name, 1, 1, 1990), 2026));
+        QVERIFY_THROWS_EXCEPTION(KelvoraError, Export(MakePerson(name, 1, 1, 1990), 2026));
     }
 
     // "В файл...": the proposed name, the current year, the flag cleared while the dialog is up.

@@ -6,10 +6,10 @@
 #include "shell/authorlinks.h"
 #include "shell/birthday.h"
 #include "shell/commandrunner.h"
-#include "shell/dialogs.h"
+#include "windows/dialogs.h"
 #include "shell/startup.h"
-#include "shell/tform8.h"
-#include "shell/tinitform.h"
+#include "windows/confirmdialog.h"
+#include "shell/trayhost.h"
 #include "testsupport.h"
 
 #include <QAccessible>
@@ -29,15 +29,6 @@ using namespace TestSupport;
 
 namespace {
 const QDateTime Noon(QDate(2024, 6, 10), QTime(12, 0));
-
-// Six lines per person: name, day, month, year, half-day, picture.
-QStringList Person(const QString &name, int day, int month, int year, int picture)
-{
-    return {"[" + name + "]", QString::number(day), QString::number(month), QString::number(year), "0",
-            QString::number(picture)};
-}
-
-QStringList Periods() { return {"H23,6884368", "E28,42612413", "I33,16381152"}; }
 
 // Object names of the visible items of a menu level, as it shows when opened.
 QStringList Shown(QMenu *menu)
@@ -70,14 +61,14 @@ public slots:
 class TestTrayMenu : public QObject {
     Q_OBJECT
     std::unique_ptr<QTemporaryDir> m_dir;
-    std::unique_ptr<TInitForm> m_host;
+    std::unique_ptr<TrayHost> m_host;
     QStringList m_messages; // "E:" errors, "M:" plain messages
     bool m_trayUp = true;
 
     QString ini() const { return m_dir->filePath("Kelvora.ini"); }
-    TInitForm &host(bool withWindows = true)
+    TrayHost &host(bool withWindows = true)
     {
-        m_host = std::make_unique<TInitForm>(ini(), HostOptions(m_dir->path(), [this] { return m_trayUp; }));
+        m_host = std::make_unique<TrayHost>(ini(), HostOptions(m_dir->path(), [this] { return m_trayUp; }));
         if (withWindows)
             CreateWindows(*m_host);
         return *m_host;
@@ -89,8 +80,8 @@ class TestTrayMenu : public QObject {
     }
     void writeFamily() // A, B, C in file order
     {
-        WriteSettingsFile(ini(), Periods() + Person("A", 1, 2, 1980, 3) + Person("B", 15, 7, 1985, 7) +
-                                     Person("C", 20, 9, 2010, 12));
+        WriteSettingsFile(ini(), PeriodLines() + PersonLines("A", 1, 2, 1980, 0, 3) + PersonLines("B", 15, 7, 1985, 0, 7) +
+                                     PersonLines("C", 20, 9, 2010, 0, 12));
     }
 
 private slots:
@@ -117,7 +108,7 @@ private slots:
     void menuLaysOutPeopleAboveFixedPart()
     {
         writeFamily();
-        TInitForm &h = host();
+        TrayHost &h = host();
         QMenu *menu = h.PopupMenu1;
         QCOMPARE(Names(menu), QStringList({"NewItem2", "NewItem1", "NewItem0", "N1", "new", "N3", "Param", "FileExitItem1"}));
         QCOMPARE(h.state().personItemCount, 3);
@@ -164,7 +155,7 @@ private slots:
 
     void namesAreShownAsStored()
     {
-        WriteSettingsFile(ini(), Person("Том & Джерри", 1, 1, 2000, 0));
+        WriteSettingsFile(ini(), PersonLines("Том & Джерри", 1, 1, 2000, 0, 0));
         host();
         QAction *a = item("NewItem0");
         QCOMPARE(a->text(), "Том && Джерри"); // one literal ampersand on screen, no mnemonic
@@ -172,7 +163,7 @@ private slots:
 
     void separatorsNeverLeadTrailOrDouble()
     {
-        TInitForm &h = host();
+        TrayHost &h = host();
         // No people: the menu starts with "Добавить...".
         QCOMPARE(Shown(h.PopupMenu1), QStringList({"new", "N3", "Param", "FileExitItem1"}));
         QCOMPARE(Shown(item<QMenu>("Param")), QStringList({"N4", "N5", "About", "N2", "N6"}));
@@ -214,7 +205,7 @@ private slots:
         QFETCH(int, month);
         QFETCH(QDate, today);
         QFETCH(bool, expected);
-        TPeopleArray p;
+        Person p;
         p.day = quint8(day);
         p.month = quint8(month);
         QCOMPARE(IsBirthday(p, today), expected);
@@ -223,9 +214,9 @@ private slots:
     void birthdayMarksItemsAndIcon()
     {
         Clock::setFixed(QDateTime(QDate(2024, 7, 15), QTime(0, 0, 1)));
-        WriteSettingsFile(ini(), Person("A", 1, 2, 1980, 3) + Person("B", 15, 7, 1985, 7) + Person("Twin", 15, 7, 1990, 9) +
-                                     Person("Odd", 31, 4, 1990, 4) + Person("Bad", 40, 13, 1990, 5));
-        TInitForm &h = host();
+        WriteSettingsFile(ini(), PersonLines("A", 1, 2, 1980, 0, 3) + PersonLines("B", 15, 7, 1985, 0, 7) + PersonLines("Twin", 15, 7, 1990, 0, 9) +
+                                     PersonLines("Odd", 31, 4, 1990, 0, 4) + PersonLines("Bad", 40, 13, 1990, 0, 5));
+        TrayHost &h = host();
         QCOMPARE(h.state().personItemCount, 5);
         QVERIFY(SameIcon(item("NewItem1")->icon(), Pictures::imageList1(32)));
         QVERIFY(SameIcon(item("NewItem2")->icon(), Pictures::imageList1(32)));
@@ -247,13 +238,13 @@ private slots:
     {
         Clock::setFixed(QDateTime(QDate(2024, 6, 10), QTime(23, 59, 59)));
         writeFamily();
-        TInitForm &h = host();
+        TrayHost &h = host();
         QPointer<QAction> before = item("NewItem0");
         h.Timer1Timer();
         QCOMPARE(item("NewItem0"), before.data()); // same day: nothing read, nothing rebuilt
 
         // The file changed meanwhile; the new day shows it.
-        WriteSettingsFile(ini(), Periods() + Person("A", 1, 2, 1980, 3));
+        WriteSettingsFile(ini(), PeriodLines() + PersonLines("A", 1, 2, 1980, 0, 3));
         Clock::setFixed(QDateTime(QDate(2024, 6, 11), QTime(0, 0, 0)));
         h.Timer1Timer();
         QVERIFY(!before);
@@ -270,7 +261,7 @@ private slots:
         QCOMPARE(h.state().rememberedDay, QDate(2024, 6, 10));
 
         // An empty list keeps the fixed part, day after day.
-        WriteSettingsFile(ini(), Periods());
+        WriteSettingsFile(ini(), PeriodLines());
         for (int d = 11; d < 14; ++d) {
             Clock::setFixed(QDateTime(QDate(2024, 6, d), QTime(0, 0, 1)));
             h.Timer1Timer();
@@ -282,8 +273,8 @@ private slots:
     void loadErrorIsShownOnceAndTheListKept()
     {
         writeFamily();
-        TInitForm &h = host();
-        const QStringList bad = Periods() + QStringList({"[X]", "abc", "1", "1990", "0", "1"});
+        TrayHost &h = host();
+        const QStringList bad = PeriodLines() + QStringList({"[X]", "abc", "1", "1990", "0", "1"});
         WriteSettingsFile(ini(), bad);
         Clock::setFixed(Noon.addDays(1));
         h.Timer1Timer();
@@ -300,7 +291,7 @@ private slots:
         QCOMPARE(m_messages.size(), 1);
 
         // Mended: taken up at the next tick, not the next day.
-        WriteSettingsFile(ini(), Periods() + Person("Z", 1, 1, 2000, 1));
+        WriteSettingsFile(ini(), PeriodLines() + PersonLines("Z", 1, 1, 2000, 0, 1));
         h.Timer1Timer();
         QCOMPARE(h.state().personItemCount, 1);
         QCOMPARE(item("NewItem0")->text(), "Z");
@@ -315,7 +306,7 @@ private slots:
     void loadErrorAtStart()
     {
         WriteSettingsFile(ini(), {"[X]", "1", "2"});
-        TInitForm &h = host();
+        TrayHost &h = host();
         QCOMPARE(m_messages, QStringList({"E:'' is not a valid integer value"}));
         QCOMPARE(Shown(h.PopupMenu1).first(), "new");
         h.Timer1Timer();
@@ -336,7 +327,7 @@ private slots:
         QFETCH(QString, itemName);
         QFETCH(bool, clears);
         writeFamily();
-        TInitForm &h = host();
+        TrayHost &h = host();
         int calls = 0;
         bool flagInside = false;
         // Stop every command before its own work, with an error.
@@ -354,7 +345,7 @@ private slots:
 
     void runnerShowsEveryKindOfError()
     {
-        TInitForm &h = host(false);
+        TrayHost &h = host(false);
         QVERIFY(!h.runner().run(true, [] { throw std::runtime_error("broken"); }));
         QVERIFY(!h.runner().run(false, [] { throw 42; }));
         QVERIFY(h.runner().run(true, [] {}));
@@ -368,7 +359,7 @@ private slots:
 
     void trayClicksOpenTheMenuWhileTheFlagIsSet()
     {
-        TInitForm &h = host();
+        TrayHost &h = host();
         h.state().menuEnabled = false;
         emit h.trayIcon()->activated(QSystemTrayIcon::Trigger);
         QVERIFY(!h.PopupMenu1->isVisible());
@@ -388,11 +379,11 @@ private slots:
     void deleteAsksFirst()
     {
         writeFamily();
-        TInitForm &h = host();
+        TrayHost &h = host();
         const QByteArray original = ReadBytes(ini());
         QString asked;
         AnswerModal("Form8", [&](QWidget *w) {
-            auto *f = static_cast<TForm8 *>(w);
+            auto *f = static_cast<ConfirmDialog *>(w);
             asked = f->Label1->text();
             f->Button2->click();
         });
@@ -403,10 +394,10 @@ private slots:
         QCOMPARE(h.state().editedPersonIndex, 1);
         QCOMPARE(h.state().personItemCount, 3);
 
-        AnswerModal("Form8", [](QWidget *w) { static_cast<TForm8 *>(w)->Button1->click(); });
+        AnswerModal("Form8", [](QWidget *w) { static_cast<ConfirmDialog *>(w)->Button1->click(); });
         item("DeleteItem1")->trigger();
         QTRY_COMPARE(h.state().personItemCount, 2);
-        QCOMPARE(ReadSettingsLines(ini()), Periods() + Person("A", 1, 2, 1980, 3) + Person("C", 20, 9, 2010, 12));
+        QCOMPARE(ReadSettingsLines(ini()), PeriodLines() + PersonLines("A", 1, 2, 1980, 0, 3) + PersonLines("C", 20, 9, 2010, 0, 12));
         QCOMPARE(Names(h.PopupMenu1).mid(0, 2), QStringList({"NewItem1", "NewItem0"}));
         QCOMPARE(item("NewItem1")->text(), "C");
         QVERIFY(item("ShowKelvora1"));
@@ -421,11 +412,11 @@ private slots:
     void secondAskKeepsTheOpenQuestion()
     {
         const QString marked = "<font color=\"#ff0000\">Red</font>";
-        WriteSettingsFile(ini(), Periods() + Person(marked, 1, 2, 1980, 3) + Person("B", 15, 7, 1985, 7));
-        TInitForm &h = host();
+        WriteSettingsFile(ini(), PeriodLines() + PersonLines(marked, 1, 2, 1980, 0, 3) + PersonLines("B", 15, 7, 1985, 0, 7));
+        TrayHost &h = host();
         QString shown, read;
         AnswerModal("Form8", [&](QWidget *w) {
-            auto *f = static_cast<TForm8 *>(w);
+            auto *f = static_cast<ConfirmDialog *>(w);
             h.DeleteItem(1);
             h.FileExitItem1Click();
             shown = f->Label1->text();
@@ -437,7 +428,7 @@ private slots:
         QTRY_VERIFY(!h.Form8->isVisible());
         QCOMPARE(shown, marked + " нас покидает?");
         QCOMPARE(read, shown); // what a screen reader reads is the text as shown, not its markup
-        QCOMPARE(ReadSettingsLines(ini()), Periods() + Person("B", 15, 7, 1985, 7));
+        QCOMPARE(ReadSettingsLines(ini()), PeriodLines() + PersonLines("B", 15, 7, 1985, 0, 7));
         QVERIFY(!h.ending());
         QVERIFY(m_messages.isEmpty());
     }
@@ -445,24 +436,24 @@ private slots:
     void deleteNeverHitsSomeoneElse()
     {
         writeFamily();
-        TInitForm &h = host();
+        TrayHost &h = host();
         // While the question is open the file changes under the program.
         bool answered = false;
         AnswerModal("Form8", [&](QWidget *w) {
             answered = true;
-            WriteSettingsFile(ini(), Periods() + Person("A", 1, 2, 1980, 3) + Person("D", 2, 2, 2002, 2));
+            WriteSettingsFile(ini(), PeriodLines() + PersonLines("A", 1, 2, 1980, 0, 3) + PersonLines("D", 2, 2, 2002, 0, 2));
             h.RefreshItems();
-            static_cast<TForm8 *>(w)->Button1->click();
+            static_cast<ConfirmDialog *>(w)->Button1->click();
         });
         item("DeleteItem1")->trigger();
         QTRY_VERIFY(answered);
         QTRY_VERIFY(!h.Form8->isVisible());
-        QCOMPARE(ReadSettingsLines(ini()), Periods() + Person("A", 1, 2, 1980, 3) + Person("D", 2, 2, 2002, 2));
+        QCOMPARE(ReadSettingsLines(ini()), PeriodLines() + PersonLines("A", 1, 2, 1980, 0, 3) + PersonLines("D", 2, 2, 2002, 0, 2));
     }
 
     void confirmationDialog()
     {
-        TForm8 form;
+        ConfirmDialog form;
         QCOMPARE(form.size(), QSize(249, 65));
         QVERIFY(form.windowTitle().isEmpty());
         QVERIFY(form.Label1->font().bold());
@@ -479,11 +470,11 @@ private slots:
 
     void exitAsksAndEnds()
     {
-        TInitForm &h = host();
+        TrayHost &h = host();
         bool flagInside = true;
         QString asked;
         AnswerModal("Form8", [&](QWidget *w) {
-            auto *f = static_cast<TForm8 *>(w);
+            auto *f = static_cast<ConfirmDialog *>(w);
             asked = f->Label1->text();
             flagInside = h.state().menuEnabled;
             f->Button2->click();
@@ -496,7 +487,7 @@ private slots:
         QVERIFY(!h.ending());
         QVERIFY(h.trayIconShown());
 
-        AnswerModal("Form8", [](QWidget *w) { static_cast<TForm8 *>(w)->Button1->click(); });
+        AnswerModal("Form8", [](QWidget *w) { static_cast<ConfirmDialog *>(w)->Button1->click(); });
         item("FileExitItem1")->trigger();
         QTRY_VERIFY(h.ending());
         QVERIFY(!h.trayIconShown());
@@ -511,7 +502,7 @@ private slots:
 
     void endOfSessionLeavesWithoutAsking()
     {
-        TInitForm &h = host();
+        TrayHost &h = host();
         h.EndOfSession();
         QVERIFY(h.ending());
         QVERIFY(!h.trayIconShown());
@@ -521,7 +512,7 @@ private slots:
 
     void linksToTheAuthor()
     {
-        TInitForm &h = host();
+        TrayHost &h = host();
         UrlCatcher catcher;
         QDesktopServices::setUrlHandler("mailto", &catcher, "open");
         QDesktopServices::setUrlHandler("https", &catcher, "open");
@@ -537,8 +528,8 @@ private slots:
     void oneCopyPerUser()
     {
         writeFamily();
-        TInitForm &first = host();
-        TInitForm second(ini(), HostOptions(m_dir->path()));
+        TrayHost &first = host();
+        TrayHost second(ini(), HostOptions(m_dir->path()));
         QVERIFY(second.secondCopy());
         QVERIFY(!second.PopupMenu1);
         QVERIFY(!second.trayIconShown());
@@ -548,7 +539,7 @@ private slots:
         QVERIFY(m_messages.isEmpty());
 
         m_host.reset(); // the first copy ends and frees its place
-        TInitForm third(ini(), HostOptions(m_dir->path()));
+        TrayHost third(ini(), HostOptions(m_dir->path()));
         QVERIFY(!third.secondCopy());
     }
 
@@ -572,7 +563,7 @@ private slots:
     void noNotificationArea()
     {
         m_trayUp = false;
-        TInitForm &h = host();
+        TrayHost &h = host();
         QVERIFY(!h.trayIconShown());
         QVERIFY(m_messages.isEmpty()); // a panel that starts late gets its moment
         for (int i = 0; i < 30; ++i)

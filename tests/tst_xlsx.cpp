@@ -4,8 +4,8 @@
 #include "model/yearmodel.h"
 #include "outputs/spreadsheetapp.h"
 #include "outputs/xlsxexport.h"
-#include "shell/dialogs.h"
-#include "shell/tinitform.h"
+#include "windows/dialogs.h"
+#include "shell/trayhost.h"
 #include "store/settingsfile.h"
 
 #include <QProcess>
@@ -197,7 +197,7 @@ double StoredWidth(int chars) { return std::trunc((chars * 7 + 5) / 7.0 * 256) /
 SharedState StateFor(const QString &name, int day, int month, int year, int chosenYear)
 {
     SharedState s;
-    TPeopleArray p;
+    Person p;
     p.name = name;
     p.day = quint8(day);
     p.month = quint8(month);
@@ -372,7 +372,7 @@ private slots:
     {
         QTemporaryDir dir;
         PersonList people;
-        TPeopleArray p;
+        Person p;
         p.name = QStringLiteral("Анна");
         p.day = 29;
         p.month = 2;
@@ -383,7 +383,7 @@ private slots:
         ShellOptions options;
         options.lockPath = dir.filePath(QStringLiteral("lock"));
         options.trayAvailable = [] { return true; };
-        TInitForm host(settings, options);
+        TrayHost host(settings, options);
 
         FakeSpreadsheetApp app;
         SpreadsheetApps::setForTests(&app);

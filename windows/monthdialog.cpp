@@ -1,6 +1,6 @@
-#include "outputs/tform5.h"
-#include "shell/formbehaviour.h"
-#include "resources/fonts.h"
+#include "windows/monthdialog.h"
+#include "windows/fixedlayout.h"
+#include "report/fonts.h"
 
 #include "model/yearmodel.h"
 
@@ -21,13 +21,13 @@ QFont MonthReportFormFont()
 
 // ---------------------------------------------------------------- spin edit
 
-TSpinEdit::TSpinEdit(QWidget *parent) : QSpinBox(parent)
+YearSpinBox::YearSpinBox(QWidget *parent) : QSpinBox(parent)
 {
     setCorrectionMode(QAbstractSpinBox::CorrectToNearestValue);
     setKeyboardTracking(false);
 }
 
-QValidator::State TSpinEdit::validate(QString &input, int &) const
+QValidator::State YearSpinBox::validate(QString &input, int &) const
 {
     // Digits and signs may be typed in any order; what they mean is decided
     // when the text is read.
@@ -35,7 +35,7 @@ QValidator::State TSpinEdit::validate(QString &input, int &) const
     return allowed.match(input).hasMatch() ? QValidator::Acceptable : QValidator::Invalid;
 }
 
-int TSpinEdit::valueFromText(const QString &text) const
+int YearSpinBox::valueFromText(const QString &text) const
 {
     bool ok = false;
     const qlonglong n = text.trimmed().toLongLong(&ok);
@@ -44,16 +44,16 @@ int TSpinEdit::valueFromText(const QString &text) const
     return int(qBound(qlonglong(minimum()), n, qlonglong(maximum())));
 }
 
-void TSpinEdit::fixup(QString &input) const
+void YearSpinBox::fixup(QString &input) const
 {
     input = textFromValue(valueFromText(input));
 }
 
 // ---------------------------------------------------------------- dialog
 
-TForm5::TForm5(QWidget *parent) : QDialog(parent)
+MonthDialog::MonthDialog(QWidget *parent) : QDialog(parent)
 {
-    setObjectName(QStringLiteral("TForm5"));
+    setObjectName(QStringLiteral("MonthDialog"));
     setWindowTitle(QStringLiteral("Выбор месяца и года"));
     // A tool window with no buttons on its title bar, above every other window.
     setWindowFlags(Qt::Tool | Qt::WindowStaysOnTopHint | Qt::CustomizeWindowHint | Qt::WindowTitleHint);
@@ -82,7 +82,7 @@ TForm5::TForm5(QWidget *parent) : QDialog(parent)
     Label2->setAlignment(Qt::AlignRight | Qt::AlignTop);
     Label2->setGeometry(16, 32, 24, 19);
 
-    Year = new TSpinEdit(Panel1);
+    Year = new YearSpinBox(Panel1);
     Year->setObjectName(QStringLiteral("Year"));
     Year->setRange(0, 9999);
     Year->setGeometry(48, 32, 73, 22);
@@ -104,44 +104,44 @@ TForm5::TForm5(QWidget *parent) : QDialog(parent)
     setTabOrder(Button2, ComboBox1);
     setTabOrder(ComboBox1, Year);
 
-    connect(Button1, &QPushButton::clicked, this, &TForm5::Button1Click);
-    connect(Button2, &QPushButton::clicked, this, &TForm5::Button2Click);
+    connect(Button1, &QPushButton::clicked, this, &MonthDialog::Button1Click);
+    connect(Button2, &QPushButton::clicked, this, &MonthDialog::Button2Click);
 }
 
-void TForm5::Preset(const QDate &date)
+void MonthDialog::Preset(const QDate &date)
 {
     ComboBox1->setCurrentIndex(date.month() - 1);
     Year->setValue(date.year());
 }
 
-int TForm5::ChosenMonth() const
+int MonthDialog::ChosenMonth() const
 {
     return qBound(0, ComboBox1->currentIndex(), 11) + 1;
 }
 
-int TForm5::ChosenYear() const
+int MonthDialog::ChosenYear() const
 {
     return Year->ReadValue();
 }
 
-void TForm5::Button1Click()
+void MonthDialog::Button1Click()
 {
     // The typed text counts even if the focus never left the field.
     Year->interpretText();
     done(1);
 }
 
-void TForm5::Button2Click()
+void MonthDialog::Button2Click()
 {
     done(2);
 }
 
-void TForm5::reject()
+void MonthDialog::reject()
 {
     done(2);
 }
 
-void TForm5::showEvent(QShowEvent *event)
+void MonthDialog::showEvent(QShowEvent *event)
 {
     if (!event->spontaneous()) {
         CentreOnDesktop(this);
@@ -150,7 +150,7 @@ void TForm5::showEvent(QShowEvent *event)
     QDialog::showEvent(event);
 }
 
-void TForm5::keyPressEvent(QKeyEvent *event)
+void MonthDialog::keyPressEvent(QKeyEvent *event)
 {
     if (!HandleKeyWithoutDefaultButtons(this, event))
         QDialog::keyPressEvent(event);

@@ -1,4 +1,4 @@
-#include "report/reportprint.h"
+#include "windows/reportprint.h"
 
 #include "model/errors.h"
 #include "store/filewrite.h"

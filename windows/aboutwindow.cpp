@@ -1,6 +1,6 @@
-#include "about/taboutbox.h"
-#include "shell/formbehaviour.h"
-#include "resources/fonts.h"
+#include "windows/aboutwindow.h"
+#include "windows/fixedlayout.h"
+#include "report/fonts.h"
 
 #include "resources/pictures.h"
 
@@ -39,7 +39,7 @@ QLabel *TextLabel(const char *name, const QString &text, const QRect &geometry, 
 }
 }
 
-TAboutBox::TAboutBox(QWidget *parent)
+AboutWindow::AboutWindow(QWidget *parent)
     : QDialog(parent, Qt::Tool | Qt::CustomizeWindowHint | Qt::WindowTitleHint | Qt::WindowStaysOnTopHint)
 {
     setObjectName(QStringLiteral("AboutBox"));
@@ -87,11 +87,11 @@ TAboutBox::TAboutBox(QWidget *parent)
         w->installEventFilter(this);
 }
 
-void TAboutBox::Panel1Click() { done(1); }
+void AboutWindow::Panel1Click() { done(1); }
 
-void TAboutBox::reject() { done(1); }
+void AboutWindow::reject() { done(1); }
 
-void TAboutBox::keyPressEvent(QKeyEvent *event)
+void AboutWindow::keyPressEvent(QKeyEvent *event)
 {
     if (event->key() == Qt::Key_Escape) {
         event->accept();
@@ -100,7 +100,7 @@ void TAboutBox::keyPressEvent(QKeyEvent *event)
     QDialog::keyPressEvent(event);
 }
 
-bool TAboutBox::eventFilter(QObject *watched, QEvent *event)
+bool AboutWindow::eventFilter(QObject *watched, QEvent *event)
 {
     // A click is a left press and release over the same control.
     if (event->type() == QEvent::MouseButtonRelease) {
@@ -114,7 +114,7 @@ bool TAboutBox::eventFilter(QObject *watched, QEvent *event)
     return QDialog::eventFilter(watched, event);
 }
 
-void TAboutBox::showEvent(QShowEvent *event)
+void AboutWindow::showEvent(QShowEvent *event)
 {
     if (!event->spontaneous()) {
         CentreOnDesktop(this);

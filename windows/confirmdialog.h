@@ -6,10 +6,10 @@
 class QLabel;
 class QPushButton;
 
-class TForm8 : public QDialog {
+class ConfirmDialog : public QDialog {
     Q_OBJECT
 public:
-    explicit TForm8(QWidget *parent = nullptr);
+    explicit ConfirmDialog(QWidget *parent = nullptr);
 
     QLabel *Label1 = nullptr;
     QPushButton *Button1 = nullptr; // "Да"

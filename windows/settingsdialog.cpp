@@ -1,11 +1,11 @@
-#include "store/tform6.h"
-#include "shell/formbehaviour.h"
-#include "resources/fonts.h"
+#include "windows/settingsdialog.h"
+#include "windows/fixedlayout.h"
+#include "report/fonts.h"
 
 #include "model/errors.h"
 #include "model/numtext.h"
 #include "model/sharedstate.h"
-#include "shell/dialogs.h"
+#include "windows/dialogs.h"
 #include "store/autostart.h"
 #include "store/settingsfile.h"
 
@@ -69,7 +69,7 @@ QPushButton *Button(const char *name, const QString &text, const QRect &geometry
 }
 }
 
-TForm6::TForm6(SharedState &state, QWidget *parent)
+SettingsDialog::SettingsDialog(SharedState &state, QWidget *parent)
     : QDialog(parent, Qt::Tool | Qt::CustomizeWindowHint | Qt::WindowTitleHint | Qt::WindowStaysOnTopHint),
       m_state(state)
 {
@@ -130,7 +130,7 @@ TForm6::TForm6(SharedState &state, QWidget *parent)
     connect(Button3, &QPushButton::clicked, this, [this] { Button3Click(); });
 }
 
-void TForm6::FormShow()
+void SettingsDialog::FormShow()
 {
     ShowNumber(Edit1, m_state.periods.physical);
     ShowNumber(Edit2, m_state.periods.emotional);
@@ -148,7 +148,7 @@ void TForm6::FormShow()
     CheckBox1->setChecked(AutoStartFound);
 }
 
-void TForm6::Button2Click()
+void SettingsDialog::Button2Click()
 {
     // Field by field: a period that parsed is taken even if a later one fails.
     const struct {
@@ -182,18 +182,18 @@ void TForm6::Button2Click()
     done(1);
 }
 
-void TForm6::Button1Click() { done(2); }
+void SettingsDialog::Button1Click() { done(2); }
 
-void TForm6::Button3Click()
+void SettingsDialog::Button3Click()
 {
     ShowNumber(Edit1, CyclePeriods::DefaultPhysical);
     ShowNumber(Edit2, CyclePeriods::DefaultEmotional);
     ShowNumber(Edit3, CyclePeriods::DefaultIntellectual);
 }
 
-void TForm6::reject() { done(2); }
+void SettingsDialog::reject() { done(2); }
 
-void TForm6::showEvent(QShowEvent *event)
+void SettingsDialog::showEvent(QShowEvent *event)
 {
     if (!event->spontaneous()) {
         CentreOnDesktop(this);
@@ -203,7 +203,7 @@ void TForm6::showEvent(QShowEvent *event)
     QDialog::showEvent(event);
 }
 
-void TForm6::keyPressEvent(QKeyEvent *event)
+void SettingsDialog::keyPressEvent(QKeyEvent *event)
 {
     if (!HandleKeyWithoutDefaultButtons(this, event))
         QDialog::keyPressEvent(event);

@@ -1,11 +1,11 @@
-#include "shell/tinitform.h"
+#include "shell/trayhost.h"
 
 #include "model/errors.h"
-#include "model/tform10.h"
+#include "windows/comparisonwindow.h"
 
 // "Био-партнёр": the compatibility window for this person. The tray menu
 // stays usable while it is open.
-void TInitForm::GetBioMath(int tag)
+void TrayHost::GetBioMath(int tag)
 {
     m_runner.run(false, [this, tag] {
         // Chosen again from the menu while it is open: bring it forward and
@@ -17,7 +17,7 @@ void TInitForm::GetBioMath(int tag)
         }
         if (tag < 0 || tag >= m_state.people.count())
             throw KelvoraError(QStringLiteral("List index out of bounds (%1)").arg(tag));
-        const TPeopleArray &person = m_state.people.at(tag);
+        const Person &person = m_state.people.at(tag);
         m_state.subjectDay = person.day;
         m_state.subjectMonth = person.month;
         m_state.subjectYear = person.year;

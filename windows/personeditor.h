@@ -1,7 +1,7 @@
 #pragma once
 // The person editor: name, birth date, half of the day and picture of one
 // person, added at the end of the family or changed in place.
-#include "store/people.h"
+#include "model/person.h"
 
 #include <QDate>
 #include <QDialog>
@@ -15,10 +15,10 @@ class QLineEdit;
 class QPainter;
 class QPushButton;
 
-class TForm2 : public QDialog {
+class PersonEditor : public QDialog {
     Q_OBJECT
 public:
-    explicit TForm2(SharedState &state, QWidget *parent = nullptr);
+    explicit PersonEditor(SharedState &state, QWidget *parent = nullptr);
 
     QFrame *Panel1 = nullptr;
     QLabel *Label1 = nullptr; // "Имя"
@@ -36,7 +36,7 @@ public:
     // Edit mode: the person at the edited person index. Throws KelvoraError
     // when no person stands at that index.
     void PrepareEdit();
-    bool editMode() const { return m_saveAction == &TForm2::EditClick; }
+    bool editMode() const { return m_saveAction == &PersonEditor::EditClick; }
 
     void FormShow();
     void Edit1Change();
@@ -58,12 +58,12 @@ protected:
     void keyPressEvent(QKeyEvent *event) override;
 
 private:
-    TPeopleArray PersonFromFields() const;
+    Person PersonFromFields() const;
     bool NameAcceptable() const;
     // Writes the list with the change; memory takes it only once the file has it.
     bool SaveList(const PersonList &changed);
     void Button1Click();
 
     SharedState &m_state;
-    void (TForm2::*m_saveAction)() = &TForm2::NewClick;
+    void (PersonEditor::*m_saveAction)() = &PersonEditor::NewClick;
 };

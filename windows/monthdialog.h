@@ -15,10 +15,10 @@ QFont MonthReportFormFont();
 
 // A spin edit that takes only digits and signs, reads a text that is not a
 // whole number as its minimum and brings a value outside its range into it.
-class TSpinEdit : public QSpinBox {
+class YearSpinBox : public QSpinBox {
     Q_OBJECT
 public:
-    explicit TSpinEdit(QWidget *parent = nullptr);
+    explicit YearSpinBox(QWidget *parent = nullptr);
 
     // The value the text in the field stands for now.
     int ReadValue() const { return valueFromText(cleanText()); }
@@ -29,16 +29,16 @@ protected:
     void fixup(QString &input) const override;
 };
 
-class TForm5 : public QDialog {
+class MonthDialog : public QDialog {
     Q_OBJECT
 public:
-    explicit TForm5(QWidget *parent = nullptr);
+    explicit MonthDialog(QWidget *parent = nullptr);
 
     QFrame *Panel1 = nullptr;
     QLabel *Label1 = nullptr;
     QComboBox *ComboBox1 = nullptr;
     QLabel *Label2 = nullptr;
-    TSpinEdit *Year = nullptr;
+    YearSpinBox *Year = nullptr;
     QPushButton *Button1 = nullptr;
     QPushButton *Button2 = nullptr;
 

@@ -1,12 +1,12 @@
-#include "shell/tform8.h"
-#include "shell/formbehaviour.h"
+#include "windows/confirmdialog.h"
+#include "windows/fixedlayout.h"
 
 #include <QKeyEvent>
 #include <QShowEvent>
 #include <QLabel>
 #include <QPushButton>
 
-TForm8::TForm8(QWidget *parent)
+ConfirmDialog::ConfirmDialog(QWidget *parent)
     : QDialog(parent, Qt::Tool | Qt::CustomizeWindowHint | Qt::WindowTitleHint | Qt::WindowStaysOnTopHint)
 {
     setObjectName(QStringLiteral("Form8"));
@@ -43,15 +43,15 @@ TForm8::TForm8(QWidget *parent)
         button->setAutoDefault(false);
 }
 
-void TForm8::reject() { done(2); }
+void ConfirmDialog::reject() { done(2); }
 
-void TForm8::keyPressEvent(QKeyEvent *event)
+void ConfirmDialog::keyPressEvent(QKeyEvent *event)
 {
     if (!HandleKeyWithoutDefaultButtons(this, event))
         QDialog::keyPressEvent(event);
 }
 
-void TForm8::showEvent(QShowEvent *event)
+void ConfirmDialog::showEvent(QShowEvent *event)
 {
     if (!event->spontaneous()) {
         CentreOnDesktop(this);

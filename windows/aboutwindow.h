@@ -6,10 +6,10 @@
 class QFrame;
 class QLabel;
 
-class TAboutBox : public QDialog {
+class AboutWindow : public QDialog {
     Q_OBJECT
 public:
-    explicit TAboutBox(QWidget *parent = nullptr);
+    explicit AboutWindow(QWidget *parent = nullptr);
 
     QFrame *Panel1 = nullptr;
     QLabel *ProgramIcon = nullptr;

@@ -1,4 +1,4 @@
-#include "shell/formbehaviour.h"
+#include "windows/fixedlayout.h"
 
 #include <QDialog>
 #include <QGuiApplication>

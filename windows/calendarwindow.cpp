@@ -1,6 +1,6 @@
-#include "views/tform1.h"
-#include "shell/formbehaviour.h"
-#include "resources/fonts.h"
+#include "windows/calendarwindow.h"
+#include "windows/fixedlayout.h"
+#include "report/fonts.h"
 
 #include "model/clock.h"
 #include "model/sharedstate.h"
@@ -34,7 +34,7 @@ constexpr int ArrowLeft = 59;
 // draws: the lines between day cells and the focus rectangle.
 class CellPainter : public QStyledItemDelegate {
 public:
-    CellPainter(TForm1 *form, TCalendarGrid *grid) : QStyledItemDelegate(grid), m_form(form), m_grid(grid) {}
+    CellPainter(CalendarWindow *form, CalendarGrid *grid) : QStyledItemDelegate(grid), m_form(form), m_grid(grid) {}
 
     void paint(QPainter *painter, const QStyleOptionViewItem &option, const QModelIndex &index) const override
     {
@@ -66,8 +66,8 @@ public:
     }
 
 private:
-    TForm1 *m_form;
-    TCalendarGrid *m_grid;
+    CalendarWindow *m_form;
+    CalendarGrid *m_grid;
 };
 
 constexpr int ScrollBarWidth = 16;
@@ -97,7 +97,7 @@ bool IsNonLeftRelease(QEvent *event)
 
 // ---------------------------------------------------------------- grid
 
-TCalendarGrid::TCalendarGrid(TForm1 *form, QWidget *parent) : QTableWidget(Rows, Columns, parent), m_form(form)
+CalendarGrid::CalendarGrid(CalendarWindow *form, QWidget *parent) : QTableWidget(Rows, Columns, parent), m_form(form)
 {
     horizontalHeader()->hide();
     verticalHeader()->hide();
@@ -106,12 +106,12 @@ TCalendarGrid::TCalendarGrid(TForm1 *form, QWidget *parent) : QTableWidget(Rows,
     horizontalHeader()->setSectionResizeMode(QHeaderView::Fixed);
     verticalHeader()->setSectionResizeMode(QHeaderView::Fixed);
     // Each column and row is its cell plus the grid line after it.
-    verticalHeader()->setDefaultSectionSize(TForm1::RowHeight + TForm1::GridLineWidth);
-    horizontalHeader()->setDefaultSectionSize(TForm1::DayColumnWidth + TForm1::GridLineWidth);
+    verticalHeader()->setDefaultSectionSize(CalendarWindow::RowHeight + CalendarWindow::GridLineWidth);
+    horizontalHeader()->setDefaultSectionSize(CalendarWindow::DayColumnWidth + CalendarWindow::GridLineWidth);
     for (int c = 1; c < Columns; ++c)
-        setColumnWidth(c, TForm1::DayColumnWidth + TForm1::GridLineWidth);
+        setColumnWidth(c, CalendarWindow::DayColumnWidth + CalendarWindow::GridLineWidth);
     for (int r = 0; r < Rows; ++r)
-        setRowHeight(r, TForm1::RowHeight + TForm1::GridLineWidth);
+        setRowHeight(r, CalendarWindow::RowHeight + CalendarWindow::GridLineWidth);
 
     setShowGrid(false); // the day cells get their lines from the cell painter
     setFrameStyle(QFrame::Box | QFrame::Plain);
@@ -144,7 +144,7 @@ TCalendarGrid::TCalendarGrid(TForm1 *form, QWidget *parent) : QTableWidget(Rows,
     }
 }
 
-void TCalendarGrid::ensureRowVisible(int row, int column)
+void CalendarGrid::ensureRowVisible(int row, int column)
 {
     if (isRowHidden(row))
         return;
@@ -152,7 +152,7 @@ void TCalendarGrid::ensureRowVisible(int row, int column)
     scrollTo(model()->index(row, column), QAbstractItemView::EnsureVisible);
 }
 
-QModelIndex TCalendarGrid::moveCursor(CursorAction cursorAction, Qt::KeyboardModifiers modifiers)
+QModelIndex CalendarGrid::moveCursor(CursorAction cursorAction, Qt::KeyboardModifiers modifiers)
 {
     QModelIndex next = QTableWidget::moveCursor(cursorAction, modifiers);
     if (!next.isValid() || next.column() != 0)
@@ -163,7 +163,7 @@ QModelIndex TCalendarGrid::moveCursor(CursorAction cursorAction, Qt::KeyboardMod
     return model()->index(next.row(), 1);
 }
 
-void TCalendarGrid::mousePressEvent(QMouseEvent *event)
+void CalendarGrid::mousePressEvent(QMouseEvent *event)
 {
     setFocus(Qt::MouseFocusReason);
     const QPoint pos = event->position().toPoint();
@@ -176,13 +176,13 @@ void TCalendarGrid::mousePressEvent(QMouseEvent *event)
     m_form->GridMouseDown(event->button(), pos);
 }
 
-void TCalendarGrid::mouseDoubleClickEvent(QMouseEvent *event)
+void CalendarGrid::mouseDoubleClickEvent(QMouseEvent *event)
 {
     // The second press of a double click is a press like any other.
     mousePressEvent(event);
 }
 
-void TCalendarGrid::mouseMoveEvent(QMouseEvent *event)
+void CalendarGrid::mouseMoveEvent(QMouseEvent *event)
 {
     const QModelIndex at = indexAt(event->position().toPoint());
     if (!(event->buttons() & Qt::LeftButton) || (at.isValid() && at.column() == 0)) {
@@ -192,7 +192,7 @@ void TCalendarGrid::mouseMoveEvent(QMouseEvent *event)
     QTableWidget::mouseMoveEvent(event);
 }
 
-void TCalendarGrid::keyPressEvent(QKeyEvent *event)
+void CalendarGrid::keyPressEvent(QKeyEvent *event)
 {
     if (event->key() == Qt::Key_Escape) {
         event->accept();
@@ -206,7 +206,7 @@ void TCalendarGrid::keyPressEvent(QKeyEvent *event)
 
 // ---------------------------------------------------------------- status bar
 
-TPanelStatusBar::TPanelStatusBar(const QList<int> &widths, QWidget *parent)
+PanelStatusBar::PanelStatusBar(const QList<int> &widths, QWidget *parent)
     : QStatusBar(parent), m_widths(widths)
 {
     setSizeGripEnabled(false);
@@ -214,7 +214,7 @@ TPanelStatusBar::TPanelStatusBar(const QList<int> &widths, QWidget *parent)
         m_texts.append(QString());
 }
 
-void TPanelStatusBar::setPanelText(int panel, const QString &text)
+void PanelStatusBar::setPanelText(int panel, const QString &text)
 {
     if (panel < 0 || panel >= m_texts.size())
         return;
@@ -224,7 +224,7 @@ void TPanelStatusBar::setPanelText(int panel, const QString &text)
     update();
 }
 
-QRect TPanelStatusBar::panelRect(int panel) const
+QRect PanelStatusBar::panelRect(int panel) const
 {
     int left = 0;
     for (int i = 0; i < panel; ++i)
@@ -233,7 +233,7 @@ QRect TPanelStatusBar::panelRect(int panel) const
     return QRect(left, 2, right - left - 2, height() - 2);
 }
 
-void TPanelStatusBar::paintEvent(QPaintEvent *)
+void PanelStatusBar::paintEvent(QPaintEvent *)
 {
     QPainter p(this);
     p.fillRect(rect(), palette().color(QPalette::Window));
@@ -248,7 +248,7 @@ void TPanelStatusBar::paintEvent(QPaintEvent *)
 
 // ---------------------------------------------------------------- window
 
-TForm1::TForm1(SharedState &state, QWidget *parent)
+CalendarWindow::CalendarWindow(SharedState &state, QWidget *parent)
     : QDialog(parent, Qt::Dialog | Qt::CustomizeWindowHint | Qt::WindowTitleHint | Qt::WindowCloseButtonHint
                           | Qt::WindowStaysOnTopHint | Qt::MSWindowsFixedSizeDialogHint),
       m_state(state)
@@ -259,7 +259,7 @@ TForm1::TForm1(SharedState &state, QWidget *parent)
     setFont(PixelFont(QStringLiteral("MS Sans Serif"), 11));
     setSizeGripEnabled(false);
 
-    Grid = new TCalendarGrid(this, this);
+    Grid = new CalendarGrid(this, this);
     Grid->setObjectName(QStringLiteral("Grid"));
     Grid->setGeometry(0, 0, 590, 401);
     Grid->setFont(PixelFont(QStringLiteral("Tahoma"), 11));
@@ -267,7 +267,7 @@ TForm1::TForm1(SharedState &state, QWidget *parent)
     gridPalette.setColor(QPalette::Base, Qt::white);
     Grid->setPalette(gridPalette);
 
-    StatusBar1 = new TPanelStatusBar({428, 81, 50}, this);
+    StatusBar1 = new PanelStatusBar({428, 81, 50}, this);
     StatusBar1->setObjectName(QStringLiteral("StatusBar1"));
     StatusBar1->setGeometry(0, 401, 590, 19);
     StatusBar1->setFont(PixelFont(QStringLiteral("Tahoma"), 11, true));
@@ -286,7 +286,7 @@ TForm1::TForm1(SharedState &state, QWidget *parent)
     btnExit->setGeometry(512, 404, 77, 15);
     btnExit->setToolTip(QStringLiteral("Закрыть..."));
     btnExit->setAutoDefault(false);
-    connect(btnExit, &QPushButton::clicked, this, &TForm1::btnExitClick);
+    connect(btnExit, &QPushButton::clicked, this, &CalendarWindow::btnExitClick);
 
     setTabOrder(Grid, btnExit);
     setTabOrder(btnExit, Button1);
@@ -307,15 +307,15 @@ TForm1::TForm1(SharedState &state, QWidget *parent)
     FormCreate();
 }
 
-void TForm1::FormCreate() { Grid->setColumnWidth(0, LabelColumnWidth + GridLineWidth); }
+void CalendarWindow::FormCreate() { Grid->setColumnWidth(0, LabelColumnWidth + GridLineWidth); }
 
-QString TForm1::cellText(int row, int column) const
+QString CalendarWindow::cellText(int row, int column) const
 {
     const QTableWidgetItem *item = Grid->item(row, column);
     return item ? item->text() : QString();
 }
 
-void TForm1::FormShow()
+void CalendarWindow::FormShow()
 {
     const QDate today = Clock::today();
     const int m = today.month();
@@ -339,7 +339,7 @@ void TForm1::FormShow()
     Grid->ensureRowVisible(4 * (m - 1), d);
 }
 
-QColor TForm1::DayNumberColour(int criticalCount)
+QColor CalendarWindow::DayNumberColour(int criticalCount)
 {
     if (criticalCount >= 2)
         return Red;
@@ -348,7 +348,7 @@ QColor TForm1::DayNumberColour(int criticalCount)
     return QColor(Qt::black);
 }
 
-std::optional<QColor> TForm1::MarkColour(const QString &text)
+std::optional<QColor> CalendarWindow::MarkColour(const QString &text)
 {
     if (text == QLatin1String("K"))
         return Red;
@@ -359,7 +359,7 @@ std::optional<QColor> TForm1::MarkColour(const QString &text)
     return std::nullopt;
 }
 
-void TForm1::GridDrawCell(QPainter &p, int column, int row, const QRect &rect, bool current, bool gridFocused)
+void CalendarWindow::GridDrawCell(QPainter &p, int column, int row, const QRect &rect, bool current, bool gridFocused)
 {
     // What the grid prepares before the handler.
     QFont font = Grid->font();
@@ -403,9 +403,9 @@ void TForm1::GridDrawCell(QPainter &p, int column, int row, const QRect &rect, b
     textAt(4, text, MarkColour(text).value_or(textColour));
 }
 
-bool TForm1::monthFolded(int month) const { return Grid->rowHeight(4 * month + 1) == 0; }
+bool CalendarWindow::monthFolded(int month) const { return Grid->rowHeight(4 * month + 1) == 0; }
 
-void TForm1::GridMouseDown(Qt::MouseButton, const QPoint &viewportPos)
+void CalendarWindow::GridMouseDown(Qt::MouseButton, const QPoint &viewportPos)
 {
     const QModelIndex at = Grid->indexAt(viewportPos);
     if (!at.isValid() || at.column() != 0 || at.row() % 4 != 0)
@@ -417,13 +417,13 @@ void TForm1::GridMouseDown(Qt::MouseButton, const QPoint &viewportPos)
     Grid->viewport()->update();
 }
 
-void TForm1::GridKeyPress(QChar key)
+void CalendarWindow::GridKeyPress(QChar key)
 {
     if (key.unicode() == 27)
         done(2);
 }
 
-void TForm1::Button1MouseDown(Qt::MouseButton, const QPoint &buttonPos)
+void CalendarWindow::Button1MouseDown(Qt::MouseButton, const QPoint &buttonPos)
 {
     Grid->setFocus(Qt::OtherFocusReason);
     // Outer window position plus the button's place in the client area.
@@ -431,11 +431,11 @@ void TForm1::Button1MouseDown(Qt::MouseButton, const QPoint &buttonPos)
     PopupMenu1->popup(at);
 }
 
-void TForm1::btnExitClick() { done(1); }
+void CalendarWindow::btnExitClick() { done(1); }
 
-void TForm1::reject() { done(2); }
+void CalendarWindow::reject() { done(2); }
 
-void TForm1::showEvent(QShowEvent *event)
+void CalendarWindow::showEvent(QShowEvent *event)
 {
     if (!event->spontaneous()) {
         CentreOnDesktop(this);
@@ -445,7 +445,7 @@ void TForm1::showEvent(QShowEvent *event)
     QDialog::showEvent(event);
 }
 
-void TForm1::keyPressEvent(QKeyEvent *event)
+void CalendarWindow::keyPressEvent(QKeyEvent *event)
 {
     // The grid takes its own Esc; on the buttons Esc does nothing.
     if (event->key() == Qt::Key_Escape) {
@@ -455,7 +455,7 @@ void TForm1::keyPressEvent(QKeyEvent *event)
     QDialog::keyPressEvent(event);
 }
 
-bool TForm1::eventFilter(QObject *watched, QEvent *event)
+bool CalendarWindow::eventFilter(QObject *watched, QEvent *event)
 {
     if (watched == Button1
         && (event->type() == QEvent::MouseButtonPress || event->type() == QEvent::MouseButtonDblClick)) {

@@ -1,14 +1,14 @@
-#include "shell/tinitform.h"
+#include "shell/trayhost.h"
 
 #include "model/clock.h"
 #include "model/errors.h"
 #include "model/yearmodel.h"
 #include "resources/pictures.h"
-#include "shell/apptitle.h"
+#include "windows/apptitle.h"
 #include "shell/birthday.h"
-#include "shell/dialogs.h"
+#include "windows/dialogs.h"
 #include "shell/singleinstance.h"
-#include "shell/tform8.h"
+#include "windows/confirmdialog.h"
 #include "store/settingsfile.h"
 
 #include <QAction>
@@ -40,19 +40,19 @@ struct PersonCommand {
     const char *prefix;
     const char *caption; // nullptr: a separator
     int picture;         // ImageList2
-    void (TInitForm::*handler)(int);
+    void (TrayHost::*handler)(int);
 };
 
 const PersonCommand PersonCommands[] = {
-    {"ShowKelvora", "На экран", 6, &TInitForm::ShowKelvora},
-    {"PrintKelvora", "На принтер", 4, &TInitForm::PrintKelvora},
-    {"ToExcelKelvora", "MS Excel", 5, &TInitForm::ToExcelKelvora},
-    {"ToFileKelvora", "В файл...", 7, &TInitForm::SaveKelvora},
+    {"ShowKelvora", "На экран", 6, &TrayHost::ShowKelvora},
+    {"PrintKelvora", "На принтер", 4, &TrayHost::PrintKelvora},
+    {"ToExcelKelvora", "MS Excel", 5, &TrayHost::ToExcelKelvora},
+    {"ToFileKelvora", "В файл...", 7, &TrayHost::SaveKelvora},
     {"bSeparator", nullptr, -1, nullptr},
-    {"LifeChart", "Био-партнёр", 8, &TInitForm::GetBioMath},
+    {"LifeChart", "Био-партнёр", 8, &TrayHost::GetBioMath},
     {"aSeparator", nullptr, -1, nullptr},
-    {"EditItem", "Изменить...", 3, &TInitForm::EditItem},
-    {"DeleteItem", "Удалить", 0, &TInitForm::DeleteItem},
+    {"EditItem", "Изменить...", 3, &TrayHost::EditItem},
+    {"DeleteItem", "Удалить", 0, &TrayHost::DeleteItem},
 };
 
 // A separator never stands first or last, and a run of them shows as one.
@@ -104,12 +104,12 @@ bool HeadlessPlatform()
 }
 }
 
-TInitForm::TInitForm(const QString &settingsPath, QWidget *parent)
-    : TInitForm(settingsPath, ShellOptions{}, parent)
+TrayHost::TrayHost(const QString &settingsPath, QWidget *parent)
+    : TrayHost(settingsPath, ShellOptions{}, parent)
 {
 }
 
-TInitForm::TInitForm(const QString &settingsPath, const ShellOptions &options, QWidget *parent)
+TrayHost::TrayHost(const QString &settingsPath, const ShellOptions &options, QWidget *parent)
     : QWidget(parent, Qt::Tool | Qt::FramelessWindowHint | Qt::WindowStaysOnTopHint),
       m_trayAvailable(options.trayAvailable)
 {
@@ -138,7 +138,7 @@ TInitForm::TInitForm(const QString &settingsPath, const ShellOptions &options, Q
     m_tray->setToolTip(AppTitle());
     // The menu is opened from here, never attached to the icon, so that the
     // menu flag can keep it closed.
-    connect(m_tray, &QSystemTrayIcon::activated, this, &TInitForm::TrayActivated);
+    connect(m_tray, &QSystemTrayIcon::activated, this, &TrayHost::TrayActivated);
     AddTrayIcon(Pictures::TrayOrdinaryPicture);
 
     // With no other copy running, no save is under way: what a save killed
@@ -152,7 +152,7 @@ TInitForm::TInitForm(const QString &settingsPath, const ShellOptions &options, Q
     Timer1->setObjectName(QStringLiteral("Timer1"));
     Timer1->setTimerType(Qt::CoarseTimer);
     Timer1->setInterval(TimerInterval);
-    connect(Timer1, &QTimer::timeout, this, &TInitForm::Timer1Timer);
+    connect(Timer1, &QTimer::timeout, this, &TrayHost::Timer1Timer);
     Timer1->start();
 
     if (qGuiApp) {
@@ -164,7 +164,7 @@ TInitForm::TInitForm(const QString &settingsPath, const ShellOptions &options, Q
     }
 }
 
-TInitForm::~TInitForm()
+TrayHost::~TrayHost()
 {
     RemoveTrayIcon();
     // Windows go in the reverse order of their creation.
@@ -173,14 +173,14 @@ TInitForm::~TInitForm()
     m_windows.clear();
 }
 
-QAction *TInitForm::AddFixedAction(QMenu *menu, const char *name, const QString &picture, const QString &caption)
+QAction *TrayHost::AddFixedAction(QMenu *menu, const char *name, const QString &picture, const QString &caption)
 {
     QAction *action = menu->addAction(Pictures::fixedItem(picture), caption);
     action->setObjectName(QLatin1String(name));
     return action;
 }
 
-void TInitForm::BuildFixedItems()
+void TrayHost::BuildFixedItems()
 {
     PopupMenu1 = new QMenu(this);
     PopupMenu1->setObjectName(QStringLiteral("PopupMenu1"));
@@ -207,20 +207,20 @@ void TInitForm::BuildFixedItems()
 
     // Commands run after the menu has finished with the click, from the event
     // loop: a command may rebuild the very menu that started it.
-    const auto bind = [this](QAction *action, void (TInitForm::*handler)()) {
+    const auto bind = [this](QAction *action, void (TrayHost::*handler)()) {
         connect(action, &QAction::triggered, this, [this, handler] { (this->*handler)(); }, Qt::QueuedConnection);
     };
-    bind(add, &TInitForm::newClick);
-    bind(mail, &TInitForm::N4Click);
-    bind(home, &TInitForm::N5Click);
-    bind(About, &TInitForm::AboutClick);
-    bind(N6, &TInitForm::ParametresClick);
-    bind(exit, &TInitForm::FileExitItem1Click);
+    bind(add, &TrayHost::newClick);
+    bind(mail, &TrayHost::N4Click);
+    bind(home, &TrayHost::N5Click);
+    bind(About, &TrayHost::AboutClick);
+    bind(N6, &TrayHost::ParametresClick);
+    bind(exit, &TrayHost::FileExitItem1Click);
 }
 
-void TInitForm::AddPersonItem(int index, bool birthday)
+void TrayHost::AddPersonItem(int index, bool birthday)
 {
-    const TPeopleArray &person = m_state.people.at(index);
+    const Person &person = m_state.people.at(index);
     const QString number = QString::number(index);
 
     QMenu *sub = new QMenu(Caption(person.name), PopupMenu1);
@@ -252,7 +252,7 @@ void TInitForm::AddPersonItem(int index, bool birthday)
     PopupMenu1->insertMenu(actions.isEmpty() ? nullptr : actions.first(), sub);
 }
 
-void TInitForm::RemovePersonItems()
+void TrayHost::RemovePersonItems()
 {
     const QList<QAction *> actions = PopupMenu1->actions();
     const int count = qMin(m_state.personItemCount, int(actions.size()));
@@ -265,7 +265,7 @@ void TInitForm::RemovePersonItems()
     m_state.personItemCount = 0;
 }
 
-TInitForm::FileIdentity TInitForm::IdentityOf(const QString &path)
+TrayHost::FileIdentity TrayHost::IdentityOf(const QString &path)
 {
     const QFileInfo info(path);
     FileIdentity identity;
@@ -277,7 +277,7 @@ TInitForm::FileIdentity TInitForm::IdentityOf(const QString &path)
     return identity;
 }
 
-void TInitForm::RefreshItems()
+void TrayHost::RefreshItems()
 {
     if (!PopupMenu1)
         return;
@@ -342,7 +342,7 @@ void TInitForm::RefreshItems()
     } while (m_refreshAgain);
 }
 
-void TInitForm::AddTrayIcon(int picture)
+void TrayHost::AddTrayIcon(int picture)
 {
     if (!m_tray || m_ending)
         return;
@@ -357,25 +357,25 @@ void TInitForm::AddTrayIcon(int picture)
     }
 }
 
-void TInitForm::RemoveTrayIcon()
+void TrayHost::RemoveTrayIcon()
 {
     if (m_tray)
         m_tray->hide();
     m_trayShown = false;
 }
 
-bool TInitForm::TrayAvailable() const
+bool TrayHost::TrayAvailable() const
 {
     return m_trayAvailable ? m_trayAvailable() : QSystemTrayIcon::isSystemTrayAvailable();
 }
 
-void TInitForm::HideHostWindow()
+void TrayHost::HideHostWindow()
 {
     hide();
     m_hidePending = false;
 }
 
-void TInitForm::Timer1Timer()
+void TrayHost::Timer1Timer()
 {
     if (m_secondCopy || m_ending)
         return;
@@ -405,7 +405,7 @@ void TInitForm::Timer1Timer()
     }
 }
 
-void TInitForm::TrayActivated(QSystemTrayIcon::ActivationReason reason)
+void TrayHost::TrayActivated(QSystemTrayIcon::ActivationReason reason)
 {
     if (!m_state.menuEnabled || m_ending || !PopupMenu1)
         return;
@@ -414,14 +414,14 @@ void TInitForm::TrayActivated(QSystemTrayIcon::ActivationReason reason)
     PopupMenu1->popup(QCursor::pos());
 }
 
-void TInitForm::EndOfSession()
+void TrayHost::EndOfSession()
 {
     if (m_ending)
         return;
     EndProgram();
 }
 
-void TInitForm::EndProgram()
+void TrayHost::EndProgram()
 {
     m_ending = true;
     if (PopupMenu1)
@@ -431,7 +431,7 @@ void TInitForm::EndProgram()
     QCoreApplication::quit();
 }
 
-bool TInitForm::RaiseOpenQuestion()
+bool TrayHost::RaiseOpenQuestion()
 {
     if (!Form8.made() || !Form8->isVisible())
         return false;
@@ -440,17 +440,17 @@ bool TInitForm::RaiseOpenQuestion()
     return true;
 }
 
-int TInitForm::Confirm(const QString &text)
+int TrayHost::Confirm(const QString &text)
 {
     if (!Form8)
-        Form8 = adopt(new TForm8);
+        Form8 = adopt(new ConfirmDialog);
     Form8->Label1->setText(text);
     return Form8->exec();
 }
 
-void TInitForm::CreateKelvora(int index) { BuildYearCalendar(m_state, index); }
+void TrayHost::CreateKelvora(int index) { BuildYearCalendar(m_state, index); }
 
-void TInitForm::ShowWithItemGreyed(QAction *item, const std::function<void()> &show)
+void TrayHost::ShowWithItemGreyed(QAction *item, const std::function<void()> &show)
 {
     m_runner.run(false, [item, &show] {
         if (item)

@@ -1,12 +1,12 @@
-#include "model/tform10.h"
-#include "shell/formbehaviour.h"
-#include "resources/fonts.h"
+#include "windows/comparisonwindow.h"
+#include "windows/fixedlayout.h"
+#include "report/fonts.h"
 
 #include "model/clock.h"
 #include "model/compat.h"
 #include "model/errors.h"
 #include "model/sharedstate.h"
-#include "shell/dialogs.h"
+#include "windows/dialogs.h"
 
 #include <QDateEdit>
 #include <QGroupBox>
@@ -60,7 +60,7 @@ bool IsCalendarDate(int year, int month, int day)
 
 }
 
-TForm10::TForm10(SharedState &state, QWidget *parent)
+ComparisonWindow::ComparisonWindow(SharedState &state, QWidget *parent)
     : QDialog(parent, Qt::Tool | Qt::CustomizeWindowHint | Qt::WindowTitleHint | Qt::WindowCloseButtonHint)
     , m_state(state)
 {
@@ -121,7 +121,7 @@ TForm10::TForm10(SharedState &state, QWidget *parent)
     Button2->setObjectName(QStringLiteral("Button2"));
     Button2->setGeometry(93, 162, 75, 21);
     Button2->setAutoDefault(false);
-    connect(Button2, &QPushButton::clicked, this, &TForm10::Button2Click);
+    connect(Button2, &QPushButton::clicked, this, &ComparisonWindow::Button2Click);
 
     Button1 = new QPushButton(QStringLiteral("Закрыть"), this);
     Button1->setObjectName(QStringLiteral("Button1"));
@@ -129,12 +129,12 @@ TForm10::TForm10(SharedState &state, QWidget *parent)
     Button1->setAutoDefault(false);
     connect(Button1, &QPushButton::clicked, this, [this] { done(2); });
 
-    connect(DateTimePicker1, &QDateEdit::dateChanged, this, &TForm10::Button2Click);
+    connect(DateTimePicker1, &QDateEdit::dateChanged, this, &ComparisonWindow::Button2Click);
 }
 
-void TForm10::reject() { done(2); }
+void ComparisonWindow::reject() { done(2); }
 
-void TForm10::showEvent(QShowEvent *event)
+void ComparisonWindow::showEvent(QShowEvent *event)
 {
     // Restored from minimised the window shows what it showed; only a new
     // opening starts afresh.
@@ -156,7 +156,7 @@ void TForm10::showEvent(QShowEvent *event)
     QDialog::showEvent(event);
 }
 
-void TForm10::Compute()
+void ComparisonWindow::Compute()
 {
     if (!IsCalendarDate(m_state.subjectYear, m_state.subjectMonth, m_state.subjectDay))
         throw InvalidDateError();
@@ -174,7 +174,7 @@ void TForm10::Compute()
     StaticText5->setText(MatchText(MatchTotal(physical, emotional, intellectual)));
 }
 
-void TForm10::Button2Click()
+void ComparisonWindow::Button2Click()
 {
     // Runs from a signal inside the modal window: nothing may escape into the event loop.
     QString failure;

@@ -1,14 +1,14 @@
-#include "shell/tinitform.h"
+#include "shell/trayhost.h"
 
 #include "model/clock.h"
 #include "model/errors.h"
 #include "outputs/spreadsheetapp.h"
 #include "outputs/xlsxexport.h"
-#include "shell/dialogs.h"
+#include "windows/dialogs.h"
 
 // "MS Excel": this year's calendar as a new workbook, opened in the desktop's
 // spreadsheet program. The tray menu stays usable meanwhile.
-void TInitForm::ToExcelKelvora(int tag)
+void TrayHost::ToExcelKelvora(int tag)
 {
     m_runner.run(false, [this, tag] {
         m_state.chosenYear = Clock::today().year();

@@ -1,6 +1,6 @@
-#include "shell/dialogs.h"
+#include "windows/dialogs.h"
 
-#include "shell/apptitle.h"
+#include "windows/apptitle.h"
 
 #include <QFileDialog>
 #include <QMessageBox>

@@ -1,4 +1,4 @@
-#include "resources/fonts.h"
+#include "report/fonts.h"
 
 QStringList FontFamilies(const QString &family)
 {

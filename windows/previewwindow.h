@@ -12,10 +12,10 @@ class ReportPrinter;
 class ReportPreview;
 }
 
-class TForm4 : public QWidget {
+class PreviewWindow : public QWidget {
     Q_OBJECT
 public:
-    explicit TForm4(QWidget *parent = nullptr);
+    explicit PreviewWindow(QWidget *parent = nullptr);
 
     QFrame *ToolBar1 = nullptr;
     QToolButton *SpeedButton1 = nullptr; // "Печать"

@@ -1,16 +1,16 @@
-#include "outputs/tform3.h"
+#include "windows/reportholder.h"
 
 #include "outputs/monthreport.h"
-#include "outputs/tform4.h"
+#include "windows/previewwindow.h"
 
-TForm3::TForm3(QWidget *parent) : QWidget(parent)
+ReportHolder::ReportHolder(QWidget *parent) : QWidget(parent)
 {
-    setObjectName(QStringLiteral("TForm3"));
+    setObjectName(QStringLiteral("ReportHolder"));
     MonthReport::BuildPage(Rep);
     Rep.onPreview = [this](ReportEngine::Report &) { RepPreview(); };
 }
 
-void TForm3::RepPreview()
+void ReportHolder::RepPreview()
 {
     if (!m_preview) {
         // Nowhere to show the page: do not wait for a window that never opens.

@@ -1,12 +1,12 @@
-#include "shell/tform2.h"
-#include "shell/formbehaviour.h"
-#include "resources/fonts.h"
+#include "windows/personeditor.h"
+#include "windows/fixedlayout.h"
+#include "report/fonts.h"
 
 #include "model/clock.h"
 #include "model/errors.h"
 #include "model/sharedstate.h"
 #include "resources/pictures.h"
-#include "shell/dialogs.h"
+#include "windows/dialogs.h"
 #include "store/settingsfile.h"
 
 #include <QAbstractItemView>
@@ -33,7 +33,7 @@ constexpr int PictureItemHeight = 16;
 // face drawn by the form.
 class PictureComboBox : public QComboBox {
 public:
-    PictureComboBox(TForm2 *form, QWidget *parent) : QComboBox(parent), m_form(form) {}
+    PictureComboBox(PersonEditor *form, QWidget *parent) : QComboBox(parent), m_form(form) {}
 
 protected:
     void paintEvent(QPaintEvent *) override
@@ -52,13 +52,13 @@ protected:
     }
 
 private:
-    TForm2 *m_form;
+    PersonEditor *m_form;
 };
 
 // The picture list, dropped down: every row drawn by the form.
 class PictureDelegate : public QStyledItemDelegate {
 public:
-    PictureDelegate(TForm2 *form, QObject *parent) : QStyledItemDelegate(parent), m_form(form) {}
+    PictureDelegate(PersonEditor *form, QObject *parent) : QStyledItemDelegate(parent), m_form(form) {}
 
     void paint(QPainter *painter, const QStyleOptionViewItem &option, const QModelIndex &index) const override
     {
@@ -70,7 +70,7 @@ public:
     }
 
 private:
-    TForm2 *m_form;
+    PersonEditor *m_form;
 };
 
 QPushButton *Button(const char *name, const QString &text, const QRect &geometry, QWidget *parent)
@@ -90,7 +90,7 @@ KelvoraError ListIndexError(int index)
 }
 }
 
-TForm2::TForm2(SharedState &state, QWidget *parent)
+PersonEditor::PersonEditor(SharedState &state, QWidget *parent)
     : QDialog(parent, Qt::Tool | Qt::CustomizeWindowHint | Qt::WindowTitleHint | Qt::WindowStaysOnTopHint),
       m_state(state)
 {
@@ -164,7 +164,7 @@ TForm2::TForm2(SharedState &state, QWidget *parent)
     connect(Button2, &QPushButton::clicked, this, [this] { SpeedButton2Click(); });
 }
 
-QDate TForm2::NearestValidDate(int year, int month, int day)
+QDate PersonEditor::NearestValidDate(int year, int month, int day)
 {
     const int y = std::clamp(year, 1, 9999);
     const int m = std::clamp(month, 1, 12);
@@ -172,54 +172,54 @@ QDate TForm2::NearestValidDate(int year, int month, int day)
     return QDate(y, m, d);
 }
 
-void TForm2::PrepareAdd()
+void PersonEditor::PrepareAdd()
 {
     Edit1->setText(QString());
     DateTimePicker1->setDate(Clock::today());
     ComboBox1->setCurrentIndex(0);
     ComboBox2->setCurrentIndex(0);
     setWindowTitle(QStringLiteral("Добавление записи"));
-    m_saveAction = &TForm2::NewClick;
+    m_saveAction = &PersonEditor::NewClick;
     Edit1Change();
 }
 
-void TForm2::PrepareEdit()
+void PersonEditor::PrepareEdit()
 {
     const int index = m_state.editedPersonIndex;
     if (index < 0 || index >= m_state.people.count())
         throw ListIndexError(index);
-    const TPeopleArray &person = m_state.people.at(index);
+    const Person &person = m_state.people.at(index);
     Edit1->setText(person.name);
     DateTimePicker1->setDate(NearestValidDate(person.year, person.month, person.day));
     // Values a hand-edited file may hold beyond the lists fall back to the first item.
     ComboBox1->setCurrentIndex(person.halfDay < ComboBox1->count() ? person.halfDay : 0);
     ComboBox2->setCurrentIndex(person.picture < FaceCount ? person.picture : 0);
     setWindowTitle(QStringLiteral("Изменение записи"));
-    m_saveAction = &TForm2::EditClick;
+    m_saveAction = &PersonEditor::EditClick;
     Edit1Change();
 }
 
-void TForm2::FormShow() { Edit1->setFocus(); }
+void PersonEditor::FormShow() { Edit1->setFocus(); }
 
-bool TForm2::NameAcceptable() const
+bool PersonEditor::NameAcceptable() const
 {
     // A name the settings file would alter or split is refused like an empty one.
     const QString name = Edit1->text();
     return !name.trimmed().isEmpty() && NameFitsSettingsFile(name);
 }
 
-void TForm2::Edit1Change() { Button1->setEnabled(NameAcceptable()); }
+void PersonEditor::Edit1Change() { Button1->setEnabled(NameAcceptable()); }
 
-void TForm2::ComboBox2DrawItem(QPainter *painter, int index, const QRect &rect, bool selected)
+void PersonEditor::ComboBox2DrawItem(QPainter *painter, int index, const QRect &rect, bool selected)
 {
     const QPixmap face = Pictures::imageList1Pixmap(index);
     painter->fillRect(rect, selected ? palette().color(QPalette::Active, QPalette::Highlight) : QColor(Qt::white));
     painter->drawPixmap(rect.left() + 2, rect.top(), face);
 }
 
-TPeopleArray TForm2::PersonFromFields() const
+Person PersonEditor::PersonFromFields() const
 {
-    TPeopleArray person;
+    Person person;
     person.name = Edit1->text(); // as typed, blanks at the ends included
     const QDate date = DateTimePicker1->date();
     person.day = quint8(date.day());
@@ -230,7 +230,7 @@ TPeopleArray TForm2::PersonFromFields() const
     return person;
 }
 
-bool TForm2::SaveList(const PersonList &changed)
+bool PersonEditor::SaveList(const PersonList &changed)
 {
     try {
         SaveSettingsFile(m_state.settingsPath, changed, m_state.periods);
@@ -243,7 +243,7 @@ bool TForm2::SaveList(const PersonList &changed)
     return true;
 }
 
-void TForm2::NewClick()
+void PersonEditor::NewClick()
 {
     if (!NameAcceptable())
         return;
@@ -253,7 +253,7 @@ void TForm2::NewClick()
         done(1);
 }
 
-void TForm2::EditClick()
+void PersonEditor::EditClick()
 {
     if (!NameAcceptable())
         return;
@@ -269,13 +269,13 @@ void TForm2::EditClick()
         done(1);
 }
 
-void TForm2::SpeedButton2Click() { done(2); }
+void PersonEditor::SpeedButton2Click() { done(2); }
 
-void TForm2::Button1Click() { (this->*m_saveAction)(); }
+void PersonEditor::Button1Click() { (this->*m_saveAction)(); }
 
-void TForm2::reject() { done(2); }
+void PersonEditor::reject() { done(2); }
 
-void TForm2::showEvent(QShowEvent *event)
+void PersonEditor::showEvent(QShowEvent *event)
 {
     if (!event->spontaneous()) {
         CentreOnDesktop(this);
@@ -284,7 +284,7 @@ void TForm2::showEvent(QShowEvent *event)
     QDialog::showEvent(event);
 }
 
-void TForm2::keyPressEvent(QKeyEvent *event)
+void PersonEditor::keyPressEvent(QKeyEvent *event)
 {
     if (!HandleKeyWithoutDefaultButtons(this, event))
         QDialog::keyPressEvent(event);

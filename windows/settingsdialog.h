@@ -10,10 +10,10 @@ class QLabel;
 class QLineEdit;
 class QPushButton;
 
-class TForm6 : public QDialog {
+class SettingsDialog : public QDialog {
     Q_OBJECT
 public:
-    explicit TForm6(SharedState &state, QWidget *parent = nullptr);
+    explicit SettingsDialog(SharedState &state, QWidget *parent = nullptr);
 
     QFrame *Panel1 = nullptr;
     QCheckBox *CheckBox1 = nullptr;

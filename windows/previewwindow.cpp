@@ -1,12 +1,12 @@
-#include "outputs/tform4.h"
-#include "shell/formbehaviour.h"
+#include "windows/previewwindow.h"
+#include "windows/fixedlayout.h"
 
-#include "outputs/tform5.h"
+#include "windows/monthdialog.h"
 
 #include "model/errors.h"
 #include "report/reportengine.h"
-#include "report/reportprint.h"
-#include "shell/dialogs.h"
+#include "windows/reportprint.h"
+#include "windows/dialogs.h"
 
 #include <QCloseEvent>
 #include <QFrame>
@@ -16,9 +16,9 @@ namespace {
 constexpr int ToolBarHeight = 29;
 }
 
-TForm4::TForm4(QWidget *parent) : QWidget(parent)
+PreviewWindow::PreviewWindow(QWidget *parent) : QWidget(parent)
 {
-    setObjectName(QStringLiteral("TForm4"));
+    setObjectName(QStringLiteral("PreviewWindow"));
     setWindowTitle(QStringLiteral("Печать Биоритмов"));
     setWindowFlags(Qt::Window | Qt::CustomizeWindowHint | Qt::WindowTitleHint | Qt::WindowSystemMenuHint |
                    Qt::WindowMaximizeButtonHint | Qt::WindowCloseButtonHint | Qt::WindowStaysOnTopHint);
@@ -44,19 +44,19 @@ TForm4::TForm4(QWidget *parent) : QWidget(parent)
     QRPreview = new ReportEngine::ReportPreview(this);
     QRPreview->setObjectName(QStringLiteral("QRPreview"));
 
-    connect(SpeedButton1, &QToolButton::clicked, this, &TForm4::PrintButton);
-    connect(SpeedButton2, &QToolButton::clicked, this, &TForm4::SpeedButton2Click);
-    connect(SpeedButton3, &QToolButton::clicked, this, &TForm4::SpeedButton3Click);
+    connect(SpeedButton1, &QToolButton::clicked, this, &PreviewWindow::PrintButton);
+    connect(SpeedButton2, &QToolButton::clicked, this, &PreviewWindow::SpeedButton2Click);
+    connect(SpeedButton3, &QToolButton::clicked, this, &PreviewWindow::SpeedButton3Click);
 }
 
-void TForm4::resizeEvent(QResizeEvent *event)
+void PreviewWindow::resizeEvent(QResizeEvent *event)
 {
     ToolBar1->setGeometry(0, 0, width(), ToolBarHeight);
     QRPreview->setGeometry(0, ToolBarHeight, width(), qMax(0, height() - ToolBarHeight));
     QWidget::resizeEvent(event);
 }
 
-void TForm4::ShowPreview(ReportEngine::Report &report, ReportEngine::ReportPrinter &printer)
+void PreviewWindow::ShowPreview(ReportEngine::Report &report, ReportEngine::ReportPrinter &printer)
 {
     m_report = &report;
     m_printer = &printer;
@@ -69,7 +69,7 @@ void TForm4::ShowPreview(ReportEngine::Report &report, ReportEngine::ReportPrint
     activateWindow();
 }
 
-void TForm4::PrintButton()
+void PreviewWindow::PrintButton()
 {
     if (!m_report || !m_printer)
         return;
@@ -84,7 +84,7 @@ void TForm4::PrintButton()
     }
 }
 
-void TForm4::SpeedButton2Click()
+void PreviewWindow::SpeedButton2Click()
 {
     if (!m_report || !m_printer)
         return;
@@ -97,18 +97,18 @@ void TForm4::SpeedButton2Click()
     }
 }
 
-void TForm4::SpeedButton3Click()
+void PreviewWindow::SpeedButton3Click()
 {
     close();
 }
 
-void TForm4::closeEvent(QCloseEvent *event)
+void PreviewWindow::closeEvent(QCloseEvent *event)
 {
     FormClose();
     QWidget::closeEvent(event);
 }
 
-void TForm4::FormClose()
+void PreviewWindow::FormClose()
 {
     ReportEngine::Report *report = m_report;
     m_report = nullptr;

@@ -15,14 +15,14 @@ struct SharedState;
 class QAction;
 class QMenu;
 class QPushButton;
-class TForm1;
+class CalendarWindow;
 
 // The text grid: no editing, no range selection, the label column never
-// becomes the current cell, every cell painted by TForm1::GridDrawCell.
-class TCalendarGrid : public QTableWidget {
+// becomes the current cell, every cell painted by CalendarWindow::GridDrawCell.
+class CalendarGrid : public QTableWidget {
     Q_OBJECT
 public:
-    TCalendarGrid(TForm1 *form, QWidget *parent);
+    CalendarGrid(CalendarWindow *form, QWidget *parent);
     // Brings `row` (if shown) into view with as little scrolling as possible.
     void ensureRowVisible(int row, int column);
 
@@ -34,14 +34,14 @@ protected:
     void keyPressEvent(QKeyEvent *event) override;
 
 private:
-    TForm1 *m_form;
+    CalendarWindow *m_form;
 };
 
 // A status bar of fixed panels; the last one reaches to the right edge.
-class TPanelStatusBar : public QStatusBar {
+class PanelStatusBar : public QStatusBar {
     Q_OBJECT
 public:
-    TPanelStatusBar(const QList<int> &widths, QWidget *parent);
+    PanelStatusBar(const QList<int> &widths, QWidget *parent);
     void setPanelText(int panel, const QString &text);
     QString panelText(int panel) const { return m_texts.value(panel); }
     // Left and right edge of a panel in the bar's coordinates.
@@ -55,13 +55,13 @@ private:
     QStringList m_texts;
 };
 
-class TForm1 : public QDialog {
+class CalendarWindow : public QDialog {
     Q_OBJECT
 public:
-    explicit TForm1(SharedState &state, QWidget *parent = nullptr);
+    explicit CalendarWindow(SharedState &state, QWidget *parent = nullptr);
 
-    TCalendarGrid *Grid = nullptr;
-    TPanelStatusBar *StatusBar1 = nullptr;
+    CalendarGrid *Grid = nullptr;
+    PanelStatusBar *StatusBar1 = nullptr;
     QPushButton *Button1 = nullptr; // "Справка"
     QPushButton *btnExit = nullptr; // "Закрыть"
     QMenu *PopupMenu1 = nullptr;    // the legend

@@ -15,15 +15,15 @@ class QMenu;
 class QAction;
 class QLockFile;
 class QTimer;
-class TForm1;
-class TForm2;
-class TAboutBox;
-class TForm3;
-class TForm4;
-class TForm5;
-class TForm6;
-class TForm8;
-class TForm10;
+class CalendarWindow;
+class PersonEditor;
+class AboutWindow;
+class ReportHolder;
+class PreviewWindow;
+class MonthDialog;
+class SettingsDialog;
+class ConfirmDialog;
+class ComparisonWindow;
 
 // What the program takes from its surroundings at start; tests point both elsewhere.
 struct ShellOptions {
@@ -62,13 +62,13 @@ private:
     std::function<W *()> m_make;
 };
 
-class TInitForm : public QWidget {
+class TrayHost : public QWidget {
     Q_OBJECT
 public:
     // FormCreate: single-instance test, tray icon, first RefreshItems.
-    explicit TInitForm(const QString &settingsPath, QWidget *parent = nullptr);
-    TInitForm(const QString &settingsPath, const ShellOptions &options, QWidget *parent = nullptr);
-    ~TInitForm() override; // FormDestroy
+    explicit TrayHost(const QString &settingsPath, QWidget *parent = nullptr);
+    TrayHost(const QString &settingsPath, const ShellOptions &options, QWidget *parent = nullptr);
+    ~TrayHost() override; // FormDestroy
 
     SharedState &state() { return m_state; }
     CommandRunner &runner() { return m_runner; }
@@ -79,15 +79,15 @@ public:
     bool ending() const { return m_ending; }
 
     // The host's windows; owned by the host, each made once and reused.
-    HostWindow<TForm1> Form1;
-    HostWindow<TForm2> Form2;
-    HostWindow<TAboutBox> AboutBox;
-    HostWindow<TForm3> Form3;
-    HostWindow<TForm4> Form4;
-    HostWindow<TForm5> Form5;
-    HostWindow<TForm6> Form6;
-    HostWindow<TForm8> Form8;
-    HostWindow<TForm10> Form10;
+    HostWindow<CalendarWindow> Form1;
+    HostWindow<PersonEditor> Form2;
+    HostWindow<AboutWindow> AboutBox;
+    HostWindow<ReportHolder> Form3;
+    HostWindow<PreviewWindow> Form4;
+    HostWindow<MonthDialog> Form5;
+    HostWindow<SettingsDialog> Form6;
+    HostWindow<ConfirmDialog> Form8;
+    HostWindow<ComparisonWindow> Form10;
     // Takes a window into the host's keeping; the host deletes it when the
     // program ends.
     template <class W>

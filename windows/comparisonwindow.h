@@ -9,10 +9,10 @@ class QGroupBox;
 class QLabel;
 class QPushButton;
 
-class TForm10 : public QDialog {
+class ComparisonWindow : public QDialog {
     Q_OBJECT
 public:
-    explicit TForm10(SharedState &state, QWidget *parent = nullptr);
+    explicit ComparisonWindow(SharedState &state, QWidget *parent = nullptr);
 
     QLabel *Label1 = nullptr;
     QDateEdit *DateTimePicker1 = nullptr;

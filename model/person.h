@@ -3,14 +3,14 @@
 #include <QString>
 #include <QVector>
 
-struct TPeopleArray {
+struct Person {
     QString name;
     quint8 day = 1;
     quint8 month = 1;
     quint16 year = 2000;
     quint8 halfDay = 0; // 0 "AM", 1 "PM"
     quint8 picture = 0; // 0..31
-    bool operator==(const TPeopleArray &) const = default;
+    bool operator==(const Person &) const = default;
 };
 
 struct CyclePeriods {
@@ -27,14 +27,14 @@ class PersonList {
 public:
     int count() const { return int(m_people.size()); }
     int highIndex() const { return count() - 1; }
-    const TPeopleArray &at(int index) const { return m_people.at(index); }
-    void append(const TPeopleArray &p) { m_people.append(p); }
-    void replace(int index, const TPeopleArray &p) { m_people[index] = p; }
+    const Person &at(int index) const { return m_people.at(index); }
+    void append(const Person &p) { m_people.append(p); }
+    void replace(int index, const Person &p) { m_people[index] = p; }
     // The later people move up by one.
     void remove(int index) { m_people.remove(index); }
     void clear() { m_people.clear(); }
     bool operator==(const PersonList &) const = default;
 
 private:
-    QVector<TPeopleArray> m_people;
+    QVector<Person> m_people;
 };

@@ -1,10 +1,10 @@
 #include "model/clock.h"
-#include "shell/tinitform.h"
-#include "views/tform1.h"
+#include "shell/trayhost.h"
+#include "windows/calendarwindow.h"
 
 // "На экран": the person's current year in the calendar window. The tray menu
 // stays closed while the window is open.
-void TInitForm::ShowKelvora(int tag)
+void TrayHost::ShowKelvora(int tag)
 {
     m_runner.run(true, [this, tag] {
         m_state.chosenYear = Clock::today().year();

@@ -46,23 +46,23 @@ int main(int argc, char **argv)
     TrayHost host(ini, options);
     CreateWindows(host);
 
-    std::printf("menu rebuild, 1000 people: %.2f ms (target 100 ms)\n", MedianMs(11, [&] { host.RefreshItems(); }));
+    std::printf("menu rebuild, 1000 people: %.2f ms (target 100 ms)\n", MedianMs(11, [&] { host.rebuildMenu(); }));
 
     const int last = people.count() - 1;
     std::printf("calendar window, born 1950, to the painted window: %.2f ms (target 100 ms)\n", MedianMs(21, [&] {
                     host.state().chosenYear = Clock::today().year();
-                    host.CreateKelvora(last);
-                    host.Form1->FormShow();
-                    host.Form1->show();
+                    host.buildYearCalendar(last);
+                    host.calendarWindow->fillFromModel();
+                    host.calendarWindow->show();
                     QApplication::processEvents();
-                    (void)host.Form1->grab(); // paints every visible cell
-                    host.Form1->hide();
+                    (void)host.calendarWindow->grab(); // paints every visible cell
+                    host.calendarWindow->hide();
                 }));
 
     const QString txt = dir.filePath("export.txt");
     std::printf("text export, model to file on disk: %.2f ms (target 20 ms)\n", MedianMs(21, [&] {
                     host.state().chosenYear = Clock::today().year();
-                    host.CreateKelvora(last);
+                    host.buildYearCalendar(last);
                     WriteWholeFile(txt, TextExportBytes(host.state().yearTable, host.state().chosenYear,
                                                              host.state().daysLivedLine));
                 }));

@@ -1,7 +1,7 @@
 #include "windows/aboutwindow.h"
 #include "shell/trayhost.h"
 
-void TrayHost::AboutClick()
+void TrayHost::showAbout()
 {
-    ShowWithItemGreyed(About, [this] { AboutBox->exec(); });
+    showWithItemGreyed(aboutItem, [this] { aboutWindow->exec(); });
 }

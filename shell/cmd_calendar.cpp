@@ -4,12 +4,12 @@
 
 // "На экран": the person's current year in the calendar window. The tray menu
 // stays closed while the window is open.
-void TrayHost::ShowKelvora(int tag)
+void TrayHost::showCalendar(int tag)
 {
     m_runner.run(true, [this, tag] {
         m_state.chosenYear = Clock::today().year();
-        CreateKelvora(tag);
-        // FormShow fills the window from the build above.
-        Form1->exec();
+        buildYearCalendar(tag);
+        // fillFromModel fills the window from the build above.
+        calendarWindow->exec();
     });
 }

@@ -2,16 +2,16 @@
 
 #include "store/settingsfile.h"
 
-void TrayHost::DeleteItem(int tag)
+void TrayHost::deletePerson(int tag)
 {
     m_runner.run(false, [this, tag] {
-        if (RaiseOpenQuestion())
+        if (raiseOpenQuestion())
             return;
         m_state.editedPersonIndex = tag;
         if (tag < 0 || tag >= m_state.people.count())
             return;
         const Person person = m_state.people.at(tag);
-        if (Confirm(person.name + QStringLiteral(" нас покидает?")) != 1)
+        if (confirm(person.name + QStringLiteral(" нас покидает?")) != 1)
             return;
         // The menu may have been rebuilt from a changed file while the
         // question was open: never delete someone else in that case.
@@ -29,6 +29,6 @@ void TrayHost::DeleteItem(int tag)
             m_state.people = before;
             throw;
         }
-        RefreshItems();
+        rebuildMenu();
     });
 }

@@ -1,21 +1,21 @@
 #include "windows/personeditor.h"
 #include "shell/trayhost.h"
 
-void TrayHost::newClick()
+void TrayHost::addPerson()
 {
     runner().run(true, [this] {
-        Form2->PrepareAdd();
-        if (Form2->exec() == 1)
-            RefreshItems();
+        personEditor->prepareAdd();
+        if (personEditor->exec() == 1)
+            rebuildMenu();
     });
 }
 
-void TrayHost::EditItem(int tag)
+void TrayHost::editPerson(int tag)
 {
     runner().run(true, [this, tag] {
         m_state.editedPersonIndex = tag;
-        Form2->PrepareEdit();
-        if (Form2->exec() == 1)
-            RefreshItems();
+        personEditor->prepareEdit();
+        if (personEditor->exec() == 1)
+            rebuildMenu();
     });
 }

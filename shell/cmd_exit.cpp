@@ -1,11 +1,11 @@
 #include "shell/trayhost.h"
 
-void TrayHost::FileExitItem1Click()
+void TrayHost::exitProgram()
 {
     m_runner.run(true, [this] {
-        if (RaiseOpenQuestion())
+        if (raiseOpenQuestion())
             return;
-        if (Confirm(QStringLiteral("Завершить работу программы?")) == 1)
-            EndProgram();
+        if (confirm(QStringLiteral("Завершить работу программы?")) == 1)
+            endProgram();
     });
 }

@@ -7,7 +7,7 @@
 #include <QUrl>
 
 // Whether the desktop could open a link is not reported.
-void TrayHost::N4Click()
+void TrayHost::mailAuthor()
 {
     m_runner.run(false, [] {
         QDesktopServices::openUrl(
@@ -15,7 +15,7 @@ void TrayHost::N4Click()
     });
 }
 
-void TrayHost::N5Click()
+void TrayHost::openHomePage()
 {
     m_runner.run(false, [] { QDesktopServices::openUrl(QUrl(AuthorHomePage())); });
 }

@@ -5,14 +5,14 @@
 
 // "Био-партнёр": the compatibility window for this person. The tray menu
 // stays usable while it is open.
-void TrayHost::GetBioMath(int tag)
+void TrayHost::compareWithPartner(int tag)
 {
     m_runner.run(false, [this, tag] {
         // Chosen again from the menu while it is open: bring it forward and
         // leave its subject alone, so its results keep meaning what they did.
-        if (Form10 && Form10->isVisible()) {
-            Form10->raise();
-            Form10->activateWindow();
+        if (comparisonWindow && comparisonWindow->isVisible()) {
+            comparisonWindow->raise();
+            comparisonWindow->activateWindow();
             return;
         }
         if (tag < 0 || tag >= m_state.people.count())
@@ -21,7 +21,7 @@ void TrayHost::GetBioMath(int tag)
         m_state.subjectDay = person.day;
         m_state.subjectMonth = person.month;
         m_state.subjectYear = person.year;
-        if (Form10)
-            Form10->exec();
+        if (comparisonWindow)
+            comparisonWindow->exec();
     });
 }

@@ -10,18 +10,18 @@
 
 // "На принтер": one month of the person's calendar as a printed page, after
 // a preview. The tray menu stays closed until the preview is closed.
-void TrayHost::PrintKelvora(int tag)
+void TrayHost::printMonth(int tag)
 {
     runner().run(true, [this, tag] {
-        if (!Form3 || !Form4 || !Form5)
+        if (!reportHolder || !previewWindow || !monthDialog)
             throw KelvoraError(QStringLiteral("The month report windows are not created."));
         // The dialog always opens on this month, whatever was chosen before.
-        Form5->Preset(Clock::today());
-        if (Form5->exec() != 1)
+        monthDialog->preset(Clock::today());
+        if (monthDialog->exec() != 1)
             return;
-        const int month = Form5->ChosenMonth();
-        state().chosenYear = Form5->ChosenYear();
-        CreateKelvora(tag);
+        const int month = monthDialog->chosenMonth();
+        state().chosenYear = monthDialog->chosenYear();
+        buildYearCalendar(tag);
 
         MonthReport::MarkPictures marks;
         for (int i = 0; i < int(marks.size()); ++i)
@@ -29,11 +29,11 @@ void TrayHost::PrintKelvora(int tag)
                              Pictures::drawEmotion(i, painter, target);
                          }};
 
-        ReportEngine::Report &rep = Form3->Rep;
+        ReportEngine::Report &rep = reportHolder->report;
         // However the report ends, the next one starts from the fixed layout.
         MonthReport::DayCellsGuard dayCells(rep);
         MonthReport::LayOutMonth(rep, state().yearTable, month, state().chosenYear, state().personName, marks);
-        Form3->SetPreviewWindow(Form4);
+        reportHolder->setPreviewWindow(previewWindow);
         rep.previewModal();
     });
 }

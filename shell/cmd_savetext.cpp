@@ -5,11 +5,11 @@
 #include "store/filewrite.h"
 
 // "В файл...": the person's current year as a fixed-width text file.
-void TrayHost::SaveKelvora(int tag)
+void TrayHost::saveTextFile(int tag)
 {
     m_runner.run(true, [this, tag] {
         m_state.chosenYear = Clock::today().year();
-        CreateKelvora(tag);
+        buildYearCalendar(tag);
         // Made before the dialog, so a name the file cannot hold is reported
         // before the user picks a file.
         const QByteArray bytes = TextExportBytes(m_state.yearTable, m_state.chosenYear, m_state.daysLivedLine);

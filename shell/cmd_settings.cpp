@@ -1,7 +1,7 @@
 #include "shell/trayhost.h"
 #include "windows/settingsdialog.h"
 
-void TrayHost::ParametresClick()
+void TrayHost::showSettings()
 {
-    ShowWithItemGreyed(N6, [this] { Form6->exec(); });
+    showWithItemGreyed(settingsItem, [this] { settingsDialog->exec(); });
 }

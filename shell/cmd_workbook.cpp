@@ -8,11 +8,11 @@
 
 // "MS Excel": this year's calendar as a new workbook, opened in the desktop's
 // spreadsheet program. The tray menu stays usable meanwhile.
-void TrayHost::ToExcelKelvora(int tag)
+void TrayHost::exportWorkbook(int tag)
 {
     m_runner.run(false, [this, tag] {
         m_state.chosenYear = Clock::today().year();
-        CreateKelvora(tag);
+        buildYearCalendar(tag);
         SpreadsheetApp &app = SpreadsheetApps::current();
         if (!app.isRegistered()) {
             Dialogs::ShowMessage(QStringLiteral("Excel не установлен!"));

@@ -17,13 +17,13 @@
 void CreateWindows(TrayHost &host)
 {
     TrayHost *h = &host;
-    host.Form1.setFactory([h] { return h->adopt(new CalendarWindow(h->state())); });
-    host.Form2.setFactory([h] { return h->adopt(new PersonEditor(h->state())); });
-    host.AboutBox.setFactory([h] { return h->adopt(new AboutWindow); });
-    host.Form3.setFactory([h] { return h->adopt(new ReportHolder); });
-    host.Form4.setFactory([h] { return h->adopt(new PreviewWindow); });
-    host.Form5.setFactory([h] { return h->adopt(new MonthDialog); });
-    host.Form6.setFactory([h] { return h->adopt(new SettingsDialog(h->state())); });
-    host.Form8.setFactory([h] { return h->adopt(new ConfirmDialog); });
-    host.Form10.setFactory([h] { return h->adopt(new ComparisonWindow(h->state())); });
+    host.calendarWindow.setFactory([h] { return h->adopt(new CalendarWindow(h->state())); });
+    host.personEditor.setFactory([h] { return h->adopt(new PersonEditor(h->state())); });
+    host.aboutWindow.setFactory([h] { return h->adopt(new AboutWindow); });
+    host.reportHolder.setFactory([h] { return h->adopt(new ReportHolder); });
+    host.previewWindow.setFactory([h] { return h->adopt(new PreviewWindow); });
+    host.monthDialog.setFactory([h] { return h->adopt(new MonthDialog); });
+    host.settingsDialog.setFactory([h] { return h->adopt(new SettingsDialog(h->state())); });
+    host.confirmDialog.setFactory([h] { return h->adopt(new ConfirmDialog); });
+    host.comparisonWindow.setFactory([h] { return h->adopt(new ComparisonWindow(h->state())); });
 }

@@ -44,15 +44,15 @@ struct PersonCommand {
 };
 
 const PersonCommand PersonCommands[] = {
-    {"ShowKelvora", "На экран", 6, &TrayHost::ShowKelvora},
-    {"PrintKelvora", "На принтер", 4, &TrayHost::PrintKelvora},
-    {"ToExcelKelvora", "MS Excel", 5, &TrayHost::ToExcelKelvora},
-    {"ToFileKelvora", "В файл...", 7, &TrayHost::SaveKelvora},
+    {"ShowKelvora", "На экран", 6, &TrayHost::showCalendar},
+    {"PrintKelvora", "На принтер", 4, &TrayHost::printMonth},
+    {"ToExcelKelvora", "MS Excel", 5, &TrayHost::exportWorkbook},
+    {"ToFileKelvora", "В файл...", 7, &TrayHost::saveTextFile},
     {"bSeparator", nullptr, -1, nullptr},
-    {"LifeChart", "Био-партнёр", 8, &TrayHost::GetBioMath},
+    {"LifeChart", "Био-партнёр", 8, &TrayHost::compareWithPartner},
     {"aSeparator", nullptr, -1, nullptr},
-    {"EditItem", "Изменить...", 3, &TrayHost::EditItem},
-    {"DeleteItem", "Удалить", 0, &TrayHost::DeleteItem},
+    {"EditItem", "Изменить...", 3, &TrayHost::editPerson},
+    {"DeleteItem", "Удалить", 0, &TrayHost::deletePerson},
 };
 
 // A separator never stands first or last, and a run of them shows as one.
@@ -132,98 +132,98 @@ TrayHost::TrayHost(const QString &settingsPath, const ShellOptions &options, QWi
     m_state.menuEnabled = true;
     m_hidePending = true;
 
-    BuildFixedItems();
+    buildFixedItems();
     m_tray = new QSystemTrayIcon(this);
     m_tray->setObjectName(QStringLiteral("TrayIcon"));
     m_tray->setToolTip(AppTitle());
     // The menu is opened from here, never attached to the icon, so that the
     // menu flag can keep it closed.
-    connect(m_tray, &QSystemTrayIcon::activated, this, &TrayHost::TrayActivated);
-    AddTrayIcon(Pictures::TrayOrdinaryPicture);
+    connect(m_tray, &QSystemTrayIcon::activated, this, &TrayHost::trayActivated);
+    showTrayPicture(Pictures::TrayOrdinaryPicture);
 
     // With no other copy running, no save is under way: what a save killed
     // part-way left beside the file can go.
     RemoveSaveLeftovers(m_state.settingsPath);
     m_state.personItemCount = 0;
-    RefreshItems();
+    rebuildMenu();
     m_state.rememberedDay = Clock::today();
 
-    Timer1 = new QTimer(this);
-    Timer1->setObjectName(QStringLiteral("Timer1"));
-    Timer1->setTimerType(Qt::CoarseTimer);
-    Timer1->setInterval(TimerInterval);
-    connect(Timer1, &QTimer::timeout, this, &TrayHost::Timer1Timer);
-    Timer1->start();
+    dayTimer = new QTimer(this);
+    dayTimer->setObjectName(QStringLiteral("Timer1"));
+    dayTimer->setTimerType(Qt::CoarseTimer);
+    dayTimer->setInterval(TimerInterval);
+    connect(dayTimer, &QTimer::timeout, this, &TrayHost::checkDay);
+    dayTimer->start();
 
     if (qGuiApp) {
 #ifndef QT_NO_SESSIONMANAGER
-        connect(qGuiApp, &QGuiApplication::commitDataRequest, this, [this](QSessionManager &) { EndOfSession(); },
+        connect(qGuiApp, &QGuiApplication::commitDataRequest, this, [this](QSessionManager &) { endSession(); },
                 Qt::DirectConnection);
 #endif
-        connect(qGuiApp, &QCoreApplication::aboutToQuit, this, [this] { RemoveTrayIcon(); });
+        connect(qGuiApp, &QCoreApplication::aboutToQuit, this, [this] { hideTrayIcon(); });
     }
 }
 
 TrayHost::~TrayHost()
 {
-    RemoveTrayIcon();
+    hideTrayIcon();
     // Windows go in the reverse order of their creation.
     for (auto it = m_windows.rbegin(); it != m_windows.rend(); ++it)
         delete it->data();
     m_windows.clear();
 }
 
-QAction *TrayHost::AddFixedAction(QMenu *menu, const char *name, const QString &picture, const QString &caption)
+QAction *TrayHost::addFixedAction(QMenu *menu, const char *name, const QString &picture, const QString &caption)
 {
     QAction *action = menu->addAction(Pictures::fixedItem(picture), caption);
     action->setObjectName(QLatin1String(name));
     return action;
 }
 
-void TrayHost::BuildFixedItems()
+void TrayHost::buildFixedItems()
 {
-    PopupMenu1 = new QMenu(this);
-    PopupMenu1->setObjectName(QStringLiteral("PopupMenu1"));
-    PopupMenu1->menuAction()->setObjectName(QStringLiteral("PopupMenu1"));
-    TidyOnShow(PopupMenu1);
+    trayMenu = new QMenu(this);
+    trayMenu->setObjectName(QStringLiteral("PopupMenu1"));
+    trayMenu->menuAction()->setObjectName(QStringLiteral("PopupMenu1"));
+    TidyOnShow(trayMenu);
 
-    PopupMenu1->addSeparator()->setObjectName(QStringLiteral("N1"));
-    QAction *add = AddFixedAction(PopupMenu1, "new", QStringLiteral("heart"), QStringLiteral("Добавить..."));
-    PopupMenu1->addSeparator()->setObjectName(QStringLiteral("N3"));
+    trayMenu->addSeparator()->setObjectName(QStringLiteral("N1"));
+    QAction *add = addFixedAction(trayMenu, "new", QStringLiteral("heart"), QStringLiteral("Добавить..."));
+    trayMenu->addSeparator()->setObjectName(QStringLiteral("N3"));
 
-    QMenu *param = new QMenu(QStringLiteral("Параметры..."), PopupMenu1);
+    QMenu *param = new QMenu(QStringLiteral("Параметры..."), trayMenu);
     param->setObjectName(QStringLiteral("Param"));
     param->menuAction()->setObjectName(QStringLiteral("Param"));
     param->setIcon(Pictures::fixedItem(QStringLiteral("wrench")));
     TidyOnShow(param);
-    PopupMenu1->addMenu(param);
-    QAction *mail = AddFixedAction(param, "N4", QStringLiteral("envelope"), QStringLiteral("Письмо автору"));
-    QAction *home = AddFixedAction(param, "N5", QStringLiteral("house"), QStringLiteral("Страничка автора"));
-    About = AddFixedAction(param, "About", QStringLiteral("bubble"), QStringLiteral("О программе..."));
+    trayMenu->addMenu(param);
+    QAction *mail = addFixedAction(param, "N4", QStringLiteral("envelope"), QStringLiteral("Письмо автору"));
+    QAction *home = addFixedAction(param, "N5", QStringLiteral("house"), QStringLiteral("Страничка автора"));
+    aboutItem = addFixedAction(param, "About", QStringLiteral("bubble"), QStringLiteral("О программе..."));
     param->addSeparator()->setObjectName(QStringLiteral("N2"));
-    N6 = AddFixedAction(param, "N6", QStringLiteral("gear"), QStringLiteral("Настройки"));
+    settingsItem = addFixedAction(param, "N6", QStringLiteral("gear"), QStringLiteral("Настройки"));
 
-    QAction *exit = AddFixedAction(PopupMenu1, "FileExitItem1", QStringLiteral("exit"), QStringLiteral("Выход!"));
+    QAction *exit = addFixedAction(trayMenu, "FileExitItem1", QStringLiteral("exit"), QStringLiteral("Выход!"));
 
     // Commands run after the menu has finished with the click, from the event
     // loop: a command may rebuild the very menu that started it.
     const auto bind = [this](QAction *action, void (TrayHost::*handler)()) {
         connect(action, &QAction::triggered, this, [this, handler] { (this->*handler)(); }, Qt::QueuedConnection);
     };
-    bind(add, &TrayHost::newClick);
-    bind(mail, &TrayHost::N4Click);
-    bind(home, &TrayHost::N5Click);
-    bind(About, &TrayHost::AboutClick);
-    bind(N6, &TrayHost::ParametresClick);
-    bind(exit, &TrayHost::FileExitItem1Click);
+    bind(add, &TrayHost::addPerson);
+    bind(mail, &TrayHost::mailAuthor);
+    bind(home, &TrayHost::openHomePage);
+    bind(aboutItem, &TrayHost::showAbout);
+    bind(settingsItem, &TrayHost::showSettings);
+    bind(exit, &TrayHost::exitProgram);
 }
 
-void TrayHost::AddPersonItem(int index, bool birthday)
+void TrayHost::addPersonItem(int index, bool birthday)
 {
     const Person &person = m_state.people.at(index);
     const QString number = QString::number(index);
 
-    QMenu *sub = new QMenu(Caption(person.name), PopupMenu1);
+    QMenu *sub = new QMenu(Caption(person.name), trayMenu);
     sub->setObjectName(QStringLiteral("NewItem") + number);
     QAction *item = sub->menuAction();
     item->setObjectName(QStringLiteral("NewItem") + number);
@@ -248,24 +248,24 @@ void TrayHost::AddPersonItem(int index, bool birthday)
     }
 
     // Each new person goes on top, so the list shows from the highest index down.
-    const QList<QAction *> actions = PopupMenu1->actions();
-    PopupMenu1->insertMenu(actions.isEmpty() ? nullptr : actions.first(), sub);
+    const QList<QAction *> actions = trayMenu->actions();
+    trayMenu->insertMenu(actions.isEmpty() ? nullptr : actions.first(), sub);
 }
 
-void TrayHost::RemovePersonItems()
+void TrayHost::removePersonItems()
 {
-    const QList<QAction *> actions = PopupMenu1->actions();
+    const QList<QAction *> actions = trayMenu->actions();
     const int count = qMin(m_state.personItemCount, int(actions.size()));
     for (int i = 0; i < count; ++i) {
         QAction *item = actions.at(i);
-        PopupMenu1->removeAction(item);
+        trayMenu->removeAction(item);
         // The submenu owns its item and its commands.
         delete item->menu();
     }
     m_state.personItemCount = 0;
 }
 
-TrayHost::FileIdentity TrayHost::IdentityOf(const QString &path)
+TrayHost::FileIdentity TrayHost::identityOf(const QString &path)
 {
     const QFileInfo info(path);
     FileIdentity identity;
@@ -277,9 +277,9 @@ TrayHost::FileIdentity TrayHost::IdentityOf(const QString &path)
     return identity;
 }
 
-void TrayHost::RefreshItems()
+void TrayHost::rebuildMenu()
 {
-    if (!PopupMenu1)
+    if (!trayMenu)
         return;
     // Asked again while a rebuild waits on its error box: run once more after it.
     if (m_refreshing) {
@@ -292,7 +292,7 @@ void TrayHost::RefreshItems()
 
         // The store leaves the list and the periods as they were when a load
         // fails, so the menu goes on with the last good list.
-        const FileIdentity identity = IdentityOf(m_state.settingsPath);
+        const FileIdentity identity = identityOf(m_state.settingsPath);
         QString failure;
         try {
             LoadSettingsFile(m_state.settingsPath, m_state.people, m_state.periods);
@@ -318,9 +318,9 @@ void TrayHost::RefreshItems()
         }
 
         // Items are about to be deleted; an open menu would hold on to them.
-        if (PopupMenu1->isVisible())
-            PopupMenu1->hide();
-        RemovePersonItems();
+        if (trayMenu->isVisible())
+            trayMenu->hide();
+        removePersonItems();
 
         const QDate today = Clock::today();
         const int count = m_state.people.count();
@@ -331,9 +331,9 @@ void TrayHost::RefreshItems()
             anyBirthday = anyBirthday || birthday[n];
         }
         // With nobody left there is no birthday either.
-        AddTrayIcon(anyBirthday ? Pictures::TrayBirthdayPicture : Pictures::TrayOrdinaryPicture);
+        showTrayPicture(anyBirthday ? Pictures::TrayBirthdayPicture : Pictures::TrayOrdinaryPicture);
         for (int n = 0; n < count; ++n) {
-            AddPersonItem(n, birthday[n]);
+            addPersonItem(n, birthday[n]);
             ++m_state.personItemCount;
         }
 
@@ -342,7 +342,7 @@ void TrayHost::RefreshItems()
     } while (m_refreshAgain);
 }
 
-void TrayHost::AddTrayIcon(int picture)
+void TrayHost::showTrayPicture(int picture)
 {
     if (!m_tray || m_ending)
         return;
@@ -351,39 +351,39 @@ void TrayHost::AddTrayIcon(int picture)
         // Changed in place: the icon keeps its place in the notification area.
         m_tray->setIcon(Pictures::imageList2(picture));
     }
-    if (!m_trayShown && TrayAvailable()) {
+    if (!m_trayShown && notificationAreaPresent()) {
         m_tray->show();
         m_trayShown = true;
     }
 }
 
-void TrayHost::RemoveTrayIcon()
+void TrayHost::hideTrayIcon()
 {
     if (m_tray)
         m_tray->hide();
     m_trayShown = false;
 }
 
-bool TrayHost::TrayAvailable() const
+bool TrayHost::notificationAreaPresent() const
 {
     return m_trayAvailable ? m_trayAvailable() : QSystemTrayIcon::isSystemTrayAvailable();
 }
 
-void TrayHost::HideHostWindow()
+void TrayHost::hideHostWindow()
 {
     hide();
     m_hidePending = false;
 }
 
-void TrayHost::Timer1Timer()
+void TrayHost::checkDay()
 {
     if (m_secondCopy || m_ending)
         return;
     if (m_hidePending)
-        HideHostWindow();
+        hideHostWindow();
 
     if (!m_trayShown) {
-        if (TrayAvailable()) {
+        if (notificationAreaPresent()) {
             m_tray->show();
             m_trayShown = true;
         } else if (m_announceMissingTray && !m_trayAnnounced && ++m_trayMissingTicks >= TrayGraceTicks) {
@@ -398,59 +398,59 @@ void TrayHost::Timer1Timer()
     const QDate today = Clock::today();
     if (today != m_state.rememberedDay) {
         m_state.rememberedDay = today;
-        RefreshItems();
-    } else if (m_loadFailed && IdentityOf(m_state.settingsPath) != m_failedIdentity) {
+        rebuildMenu();
+    } else if (m_loadFailed && identityOf(m_state.settingsPath) != m_failedIdentity) {
         // The bad file was changed: try it again now rather than tomorrow.
-        RefreshItems();
+        rebuildMenu();
     }
 }
 
-void TrayHost::TrayActivated(QSystemTrayIcon::ActivationReason reason)
+void TrayHost::trayActivated(QSystemTrayIcon::ActivationReason reason)
 {
-    if (!m_state.menuEnabled || m_ending || !PopupMenu1)
+    if (!m_state.menuEnabled || m_ending || !trayMenu)
         return;
     if (reason != QSystemTrayIcon::Trigger && reason != QSystemTrayIcon::Context)
         return;
-    PopupMenu1->popup(QCursor::pos());
+    trayMenu->popup(QCursor::pos());
 }
 
-void TrayHost::EndOfSession()
+void TrayHost::endSession()
 {
     if (m_ending)
         return;
-    EndProgram();
+    endProgram();
 }
 
-void TrayHost::EndProgram()
+void TrayHost::endProgram()
 {
     m_ending = true;
-    if (PopupMenu1)
-        PopupMenu1->hide();
-    RemoveTrayIcon();
+    if (trayMenu)
+        trayMenu->hide();
+    hideTrayIcon();
     close();
     QCoreApplication::quit();
 }
 
-bool TrayHost::RaiseOpenQuestion()
+bool TrayHost::raiseOpenQuestion()
 {
-    if (!Form8.made() || !Form8->isVisible())
+    if (!confirmDialog.made() || !confirmDialog->isVisible())
         return false;
-    Form8->raise();
-    Form8->activateWindow();
+    confirmDialog->raise();
+    confirmDialog->activateWindow();
     return true;
 }
 
-int TrayHost::Confirm(const QString &text)
+int TrayHost::confirm(const QString &text)
 {
-    if (!Form8)
-        Form8 = adopt(new ConfirmDialog);
-    Form8->Label1->setText(text);
-    return Form8->exec();
+    if (!confirmDialog)
+        confirmDialog = adopt(new ConfirmDialog);
+    confirmDialog->questionLabel->setText(text);
+    return confirmDialog->exec();
 }
 
-void TrayHost::CreateKelvora(int index) { BuildYearCalendar(m_state, index); }
+void TrayHost::buildYearCalendar(int index) { BuildYearCalendar(m_state, index); }
 
-void TrayHost::ShowWithItemGreyed(QAction *item, const std::function<void()> &show)
+void TrayHost::showWithItemGreyed(QAction *item, const std::function<void()> &show)
 {
     m_runner.run(false, [item, &show] {
         if (item)

@@ -65,7 +65,7 @@ private:
 class TrayHost : public QWidget {
     Q_OBJECT
 public:
-    // FormCreate: single-instance test, tray icon, first RefreshItems.
+    // FormCreate: single-instance test, tray icon, first rebuildMenu.
     explicit TrayHost(const QString &settingsPath, QWidget *parent = nullptr);
     TrayHost(const QString &settingsPath, const ShellOptions &options, QWidget *parent = nullptr);
     ~TrayHost() override; // FormDestroy
@@ -79,15 +79,15 @@ public:
     bool ending() const { return m_ending; }
 
     // The host's windows; owned by the host, each made once and reused.
-    HostWindow<CalendarWindow> Form1;
-    HostWindow<PersonEditor> Form2;
-    HostWindow<AboutWindow> AboutBox;
-    HostWindow<ReportHolder> Form3;
-    HostWindow<PreviewWindow> Form4;
-    HostWindow<MonthDialog> Form5;
-    HostWindow<SettingsDialog> Form6;
-    HostWindow<ConfirmDialog> Form8;
-    HostWindow<ComparisonWindow> Form10;
+    HostWindow<CalendarWindow> calendarWindow;
+    HostWindow<PersonEditor> personEditor;
+    HostWindow<AboutWindow> aboutWindow;
+    HostWindow<ReportHolder> reportHolder;
+    HostWindow<PreviewWindow> previewWindow;
+    HostWindow<MonthDialog> monthDialog;
+    HostWindow<SettingsDialog> settingsDialog;
+    HostWindow<ConfirmDialog> confirmDialog;
+    HostWindow<ComparisonWindow> comparisonWindow;
     // Takes a window into the host's keeping; the host deletes it when the
     // program ends.
     template <class W>
@@ -97,11 +97,11 @@ public:
         return window;
     }
 
-    QMenu *PopupMenu1 = nullptr;
-    QTimer *Timer1 = nullptr;
+    QMenu *trayMenu = nullptr;
+    QTimer *dayTimer = nullptr;
     // Fixed items whose commands disable them while their window is open.
-    QAction *About = nullptr;
-    QAction *N6 = nullptr;
+    QAction *aboutItem = nullptr;
+    QAction *settingsItem = nullptr;
 
     // The tray icon and the ImageList2 picture it shows (2 or 9).
     QSystemTrayIcon *trayIcon() const { return m_tray; }
@@ -109,30 +109,30 @@ public:
     bool trayIconShown() const { return m_trayShown; }
 
     // Builds the year calendar model for person `index` and the chosen year.
-    void CreateKelvora(int index);
-    void RefreshItems();
+    void buildYearCalendar(int index);
+    void rebuildMenu();
 
     // Person commands; tag is the person's index.
-    void ShowKelvora(int tag);
-    void PrintKelvora(int tag);
-    void ToExcelKelvora(int tag);
-    void SaveKelvora(int tag);
-    void GetBioMath(int tag);
-    void EditItem(int tag);
-    void DeleteItem(int tag);
+    void showCalendar(int tag);
+    void printMonth(int tag);
+    void exportWorkbook(int tag);
+    void saveTextFile(int tag);
+    void compareWithPartner(int tag);
+    void editPerson(int tag);
+    void deletePerson(int tag);
     // Fixed items.
-    void newClick();
-    void AboutClick();
-    void ParametresClick();
-    void N4Click();
-    void N5Click();
-    void FileExitItem1Click();
+    void addPerson();
+    void showAbout();
+    void showSettings();
+    void mailAuthor();
+    void openHomePage();
+    void exitProgram();
 
-    void Timer1Timer();
+    void checkDay();
     // The tray callback: left or right button over the icon.
-    void TrayActivated(QSystemTrayIcon::ActivationReason reason);
+    void trayActivated(QSystemTrayIcon::ActivationReason reason);
     // The desktop session ends: leave without asking.
-    void EndOfSession();
+    void endSession();
 
 private:
     // What tells one state of the settings file from another without reading it.
@@ -142,27 +142,27 @@ private:
         QDateTime modified;
         bool operator==(const FileIdentity &) const = default;
     };
-    static FileIdentity IdentityOf(const QString &path);
+    static FileIdentity identityOf(const QString &path);
 
-    void BuildFixedItems();
+    void buildFixedItems();
     // Runs a command whose window is shown while its own menu item is greyed;
     // the rest of the menu stays usable.
-    void ShowWithItemGreyed(QAction *item, const std::function<void()> &show);
-    QAction *AddFixedAction(QMenu *menu, const char *name, const QString &picture, const QString &caption);
-    void RemovePersonItems();
-    void AddPersonItem(int index, bool birthday);
-    void AddTrayIcon(int picture);
-    void RemoveTrayIcon();
-    void HideHostWindow();
-    bool TrayAvailable() const;
+    void showWithItemGreyed(QAction *item, const std::function<void()> &show);
+    QAction *addFixedAction(QMenu *menu, const char *name, const QString &picture, const QString &caption);
+    void removePersonItems();
+    void addPersonItem(int index, bool birthday);
+    void showTrayPicture(int picture);
+    void hideTrayIcon();
+    void hideHostWindow();
+    bool notificationAreaPresent() const;
     // Shows the confirmation dialog with `text`; 1 "Да", 2 "Нет".
-    int Confirm(const QString &text);
+    int confirm(const QString &text);
     // A question already open (delete or exit) is brought to the front, and
     // the command that asked again does nothing else: the open box must go
     // on asking what its "Да" will do.
-    bool RaiseOpenQuestion();
+    bool raiseOpenQuestion();
     // Closes the host window and ends the program.
-    void EndProgram();
+    void endProgram();
 
     SharedState m_state;
     CommandRunner m_runner{m_state};

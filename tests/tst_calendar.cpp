@@ -83,7 +83,7 @@ class TestCalendar : public QObject {
 
     QImage cell(int row, int column)
     {
-        CalendarGrid *grid = m_form->Grid;
+        CalendarGrid *grid = m_form->grid;
         const QModelIndex index = grid->model()->index(row, column);
         grid->scrollTo(index, QAbstractItemView::PositionAtCenter);
         const QRect r = grid->visualRect(index);
@@ -99,7 +99,7 @@ class TestCalendar : public QObject {
 
     void clickLabel(int row, Qt::MouseButton button)
     {
-        CalendarGrid *grid = m_form->Grid;
+        CalendarGrid *grid = m_form->grid;
         const QModelIndex index = grid->model()->index(row, 0);
         grid->scrollTo(index);
         QTest::mouseClick(grid->viewport(), button, {}, grid->visualRect(index).center());
@@ -119,23 +119,23 @@ private slots:
         for (int m = 0; m < 12; ++m)
             if (m_form->monthFolded(m))
                 for (int i = 1; i <= 3; ++i)
-                    m_form->Grid->setRowHidden(4 * m + i, false);
+                    m_form->grid->setRowHidden(4 * m + i, false);
     }
 
     // 8 December: today's day number is the current cell and all of December is in view.
     void openingOnEighthDecember()
     {
         open(MakePerson("Анна", 15, 3, 1990));
-        CalendarGrid *grid = m_form->Grid;
+        CalendarGrid *grid = m_form->grid;
         QCOMPARE(m_form->windowTitle(), QString("Биоритмы на 2026 год"));
         QCOMPARE(grid->currentRow(), 44);
         QCOMPARE(grid->currentColumn(), 8);
         const QRect view = grid->viewport()->rect();
         for (int row = 44; row <= 47; ++row)
             QVERIFY2(view.contains(grid->visualRect(grid->model()->index(row, 8))), qPrintable(QString::number(row)));
-        QCOMPARE(m_form->StatusBar1->panelText(0), m_state.daysLivedLine);
-        QVERIFY(m_form->StatusBar1->panelText(0).startsWith("Анна, к 08.12.2026 Вы прожили "));
-        QVERIFY(m_form->StatusBar1->panelText(1).isEmpty());
+        QCOMPARE(m_form->statusBar->panelText(0), m_state.daysLivedLine);
+        QVERIFY(m_form->statusBar->panelText(0).startsWith("Анна, к 08.12.2026 Вы прожили "));
+        QVERIFY(m_form->statusBar->panelText(1).isEmpty());
         for (int r = 0; r < 48; ++r)
             for (int c = 0; c < 32; ++c)
                 QCOMPARE(grid->item(r, c)->text(), m_state.yearTable[r][c]);
@@ -145,7 +145,7 @@ private slots:
         for (int r = 0; r < 48; ++r)
             for (int c = 0; c < 32; ++c)
                 QCOMPARE(grid->item(r, c)->text(), m_state.yearTable[r][c]);
-        QVERIFY(m_form->StatusBar1->panelText(0).startsWith("Борис, к "));
+        QVERIFY(m_form->statusBar->panelText(0).startsWith("Борис, к "));
     }
 
     // The day number takes its colour from the count of "K" below it; the marks their own.
@@ -208,7 +208,7 @@ private slots:
         open(MakePerson("Анна", 15, 3, 1990));
         const QColor tip = QApplication::palette().color(QPalette::ToolTipBase);
         for (int d = 29; d <= 31; ++d) {
-            QCOMPARE(m_form->Grid->item(4, d)->text(), QString());
+            QCOMPARE(m_form->grid->item(4, d)->text(), QString());
             const QImage numbers = dayCellInside(4, d);
             QCOMPARE(numbers.pixelColor(2, 2), tip);
             QCOMPARE(numbers.pixelColor(10, 10), tip);
@@ -223,7 +223,7 @@ private slots:
     void folding()
     {
         open(MakePerson("Анна", 15, 3, 2026));
-        CalendarGrid *grid = m_form->Grid;
+        CalendarGrid *grid = m_form->grid;
         const QImage unfoldedLabel = cell(8, 0);
         QCOMPARE(unfoldedLabel.copy(59, 0, 16, 15), Pictures::calendarArrow(false).toImage().convertToFormat(QImage::Format_RGB32));
 
@@ -273,16 +273,16 @@ private slots:
         m_form->hide();
         open(MakePerson("Борис", 1, 1, 1970));
         QVERIFY(m_form->monthFolded(11));
-        QCOMPARE(m_form->Grid->currentRow(), 44);
-        QCOMPARE(m_form->Grid->currentColumn(), 8);
-        const QRect view = m_form->Grid->viewport()->rect();
-        QVERIFY(view.contains(m_form->Grid->visualRect(m_form->Grid->model()->index(44, 8))));
+        QCOMPARE(m_form->grid->currentRow(), 44);
+        QCOMPARE(m_form->grid->currentColumn(), 8);
+        const QRect view = m_form->grid->viewport()->rect();
+        QVERIFY(view.contains(m_form->grid->visualRect(m_form->grid->model()->index(44, 8))));
     }
 
     void legend()
     {
         open(MakePerson("Анна", 15, 3, 1990));
-        QMenu *menu = m_form->PopupMenu1;
+        QMenu *menu = m_form->legendMenu;
         QStringList names, captions;
         for (QAction *a : menu->actions()) {
             names << a->objectName();
@@ -291,15 +291,15 @@ private slots:
         }
         QCOMPARE(names, QStringList({"N3", "N1", "N4", "N2"}));
         QCOMPARE(captions, QStringList({"Увеличение активности", "Плохой день", "Снижение активности", "Критический день"}));
-        QVERIFY(SameIcon(m_form->N2->icon(), QIcon(Pictures::helpImage(3))));
+        QVERIFY(SameIcon(m_form->criticalItem->icon(), QIcon(Pictures::helpImage(3))));
 
         for (Qt::MouseButton button : {Qt::RightButton, Qt::LeftButton}) {
-            m_form->btnExit->setFocus();
-            QTest::mousePress(m_form->Button1, button, {}, QPoint(10, 5));
+            m_form->closeButton->setFocus();
+            QTest::mousePress(m_form->legendButton, button, {}, QPoint(10, 5));
             QTRY_VERIFY(menu->isVisible());
             menu->hide();
-            QCOMPARE(m_form->focusWidget(), m_form->Grid);
-            QTest::mouseRelease(m_form->Button1, button, {}, QPoint(10, 5));
+            QCOMPARE(m_form->focusWidget(), m_form->grid);
+            QTest::mouseRelease(m_form->legendButton, button, {}, QPoint(10, 5));
         }
     }
 
@@ -321,15 +321,15 @@ private slots:
         CalendarWindow *form = m_form.get();
         AnswerModal("Form1", [form, escape](QWidget *) {
             // Esc closes from the grid only, never from a button.
-            for (QPushButton *button : {form->btnExit, form->Button1}) {
+            for (QPushButton *button : {form->closeButton, form->legendButton}) {
                 button->setFocus();
                 QTest::keyClick(button, Qt::Key_Escape);
                 QVERIFY(form->isVisible());
             }
             if (escape)
-                QTest::keyClick(form->Grid, Qt::Key_Escape);
+                QTest::keyClick(form->grid, Qt::Key_Escape);
             else
-                QTest::mouseClick(form->btnExit, Qt::LeftButton);
+                QTest::mouseClick(form->closeButton, Qt::LeftButton);
         });
         QCOMPARE(m_form->exec(), result);
         QVERIFY(!m_form->isVisible());
@@ -340,7 +340,7 @@ private slots:
     void gridFillsItsWidth()
     {
         open(MakePerson("Анна", 15, 3, 2026));
-        CalendarGrid *grid = m_form->Grid;
+        CalendarGrid *grid = m_form->grid;
         QCOMPARE(dayCellInside(8, 31).width(), 15);
         const QRect last = grid->visualRect(grid->model()->index(8, 31));
         QCOMPARE(last.right(), grid->viewport()->width() - 1);
@@ -388,15 +388,15 @@ private slots:
         AnswerModal("Form1", [&](QWidget *w) {
             flagWhileOpen = host.state().menuEnabled;
             title = w->windowTitle();
-            QTest::mouseClick(host.Form1->btnExit, Qt::LeftButton);
+            QTest::mouseClick(host.calendarWindow->closeButton, Qt::LeftButton);
         });
-        host.ShowKelvora(0);
+        host.showCalendar(0);
         QVERIFY(!flagWhileOpen);
         QVERIFY(host.state().menuEnabled);
         QCOMPARE(title, QString("Биоритмы на 2026 год"));
         QCOMPARE(host.state().chosenYear, 2026);
-        QCOMPARE(host.Form1->Grid->item(8, 15)->text(), QString("15"));
-        QCOMPARE(host.Form1->StatusBar1->panelText(0), host.state().daysLivedLine);
+        QCOMPARE(host.calendarWindow->grid->item(8, 15)->text(), QString("15"));
+        QCOMPARE(host.calendarWindow->statusBar->panelText(0), host.state().daysLivedLine);
         QVERIFY(m_errors.isEmpty());
     }
 
@@ -409,14 +409,14 @@ private slots:
             opened = true;
             static_cast<CalendarWindow *>(w)->done(2);
         });
-        host.ShowKelvora(1);
+        host.showCalendar(1);
         QTest::qWait(50);
         QVERIFY(!opened);
         QVERIFY(host.state().menuEnabled);
         QCOMPARE(m_errors.size(), 1);
         m_errors.clear();
         // The poll above is still waiting; let it find the next opening.
-        host.ShowKelvora(0);
+        host.showCalendar(0);
         QVERIFY(opened);
         QVERIFY(host.state().menuEnabled);
         QVERIFY(m_errors.isEmpty());

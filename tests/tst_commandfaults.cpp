@@ -116,8 +116,8 @@ class TestCommandFaults : public QObject {
         if (!m_host->state().menuEnabled)
             return false;
         emit m_host->trayIcon()->activated(QSystemTrayIcon::Trigger);
-        const bool shown = m_host->PopupMenu1->isVisible();
-        m_host->PopupMenu1->hide();
+        const bool shown = m_host->trayMenu->isVisible();
+        m_host->trayMenu->hide();
         return shown;
     }
     // Runs `command` as an ordinary user while `folder` is closed to writing;
@@ -143,7 +143,7 @@ class TestCommandFaults : public QObject {
     QStringList personItems()
     {
         QStringList names;
-        for (QAction *a : m_host->PopupMenu1->actions())
+        for (QAction *a : m_host->trayMenu->actions())
             if (a->objectName().startsWith("NewItem"))
                 names << a->text();
         return names;
@@ -184,7 +184,7 @@ private slots:
         // Every change of day reads the file again; the same fault is told once.
         for (int day = 1; day <= 3; ++day) {
             Clock::setFixed(Noon.addDays(day));
-            h.Timer1Timer();
+            h.checkDay();
         }
         QCOMPARE(m_errors.size(), 1);
         QVERIFY(menuOpens());
@@ -193,12 +193,12 @@ private slots:
         bool tried = false;
         AnswerModal("Form2", [&](QWidget *w) {
             auto *f = static_cast<PersonEditor *>(w);
-            f->Edit1->setText("Дарья");
-            f->Button1->click();
-            tried = f->isVisible() && f->Edit1->text() == "Дарья";
-            f->Button2->click();
+            f->nameEdit->setText("Дарья");
+            f->saveButton->click();
+            tried = f->isVisible() && f->nameEdit->text() == "Дарья";
+            f->cancelButton->click();
         });
-        h.newClick();
+        h.addPerson();
         QVERIFY(tried);
         QCOMPARE(m_errors, QStringList({"File access denied", "File access denied"}));
         QCOMPARE(h.state().people.count(), 0);
@@ -208,7 +208,7 @@ private slots:
         // The folder gives way to a file: the next rebuild reads it quietly.
         QVERIFY(QDir().rmdir(ini()));
         WriteSettingsFile(ini(), Family());
-        h.RefreshItems();
+        h.rebuildMenu();
         QCOMPARE(personItems(), QStringList({"C", "B", "A"}));
         QCOMPARE(m_errors.size(), 2);
     }
@@ -240,7 +240,7 @@ private slots:
         QCOMPARE(m_errors, QStringList{message.arg(ini())});
         for (int day = 1; day <= 2; ++day) {
             Clock::setFixed(Noon.addDays(day));
-            h.Timer1Timer();
+            h.checkDay();
         }
         QCOMPARE(m_errors.size(), 1);
         QVERIFY(personItems().isEmpty());
@@ -277,8 +277,8 @@ private slots:
         const QByteArray original = ReadBytes(ini());
         {
             FileSizeLimit limit(64);
-            AnswerModal("Form8", [](QWidget *w) { static_cast<ConfirmDialog *>(w)->Button1->click(); });
-            h.DeleteItem(1); // the menu item's command, run here while the disk is full
+            AnswerModal("Form8", [](QWidget *w) { static_cast<ConfirmDialog *>(w)->yesButton->click(); });
+            h.deletePerson(1); // the menu item's command, run here while the disk is full
         }
         QCOMPARE(m_errors, QStringList{"Disk full"});
         QCOMPARE(ReadBytes(ini()), original);
@@ -289,7 +289,7 @@ private slots:
         QVERIFY(menuOpens());
 
         // With room on the disk the same delete goes through.
-        AnswerModal("Form8", [](QWidget *w) { static_cast<ConfirmDialog *>(w)->Button1->click(); });
+        AnswerModal("Form8", [](QWidget *w) { static_cast<ConfirmDialog *>(w)->yesButton->click(); });
         item("DeleteItem1")->trigger();
         QTRY_COMPARE(personItems(), QStringList({"C", "A"}));
         QCOMPARE(ReadSettingsLines(ini()), PeriodLines() + PersonLines("A", 1, 2, 1980, 0, 3) + PersonLines("C", 20, 9, 2010, 0, 12));
@@ -304,8 +304,8 @@ private slots:
         TrayHost &h = host();
         QVERIFY(QFile::remove(ini()));
         QVERIFY(QDir().mkdir(ini()));
-        AnswerModal("Form8", [](QWidget *w) { static_cast<ConfirmDialog *>(w)->Button1->click(); });
-        h.DeleteItem(1);
+        AnswerModal("Form8", [](QWidget *w) { static_cast<ConfirmDialog *>(w)->yesButton->click(); });
+        h.deletePerson(1);
         QCOMPARE(m_errors, QStringList{"File access denied"});
         QCOMPARE(h.state().people.count(), 3);
         QCOMPARE(h.state().people.at(1).name, QString("B"));
@@ -321,18 +321,18 @@ private slots:
         QStringList seen;
         AnswerModal("Form2", [&](QWidget *w) {
             auto *f = static_cast<PersonEditor *>(w);
-            f->Edit1->setText("Дарья");
+            f->nameEdit->setText("Дарья");
             {
                 FileSizeLimit limit(64);
-                f->Button1->click();
+                f->saveButton->click();
             }
             seen << QString::number(m_errors.size()) << QString::number(f->isVisible());
             seen << QString::number(h.state().people.count());
             seen << QString(ReadBytes(ini()) == original ? "intact" : "changed");
             // The disk has room again: the same input is saved by a second press.
-            f->Button1->click();
+            f->saveButton->click();
         });
-        h.newClick();
+        h.addPerson();
         QCOMPARE(seen, QStringList({"1", "1", "3", "intact"}));
         QCOMPARE(m_errors, QStringList{"Disk full"});
         QCOMPARE(personItems(), QStringList({"Дарья", "C", "B", "A"}));
@@ -348,15 +348,15 @@ private slots:
         bool stayedOpen = false;
         AnswerModal("Form6", [&](QWidget *w) {
             auto *f = static_cast<SettingsDialog *>(w);
-            f->Edit1->setText("25");
+            f->physicalPeriodEdit->setText("25");
             {
                 FileSizeLimit limit(16);
-                f->Button2->click();
+                f->saveButton->click();
             }
             stayedOpen = f->isVisible();
-            f->Button1->click();
+            f->cancelButton->click();
         });
-        h.ParametresClick();
+        h.showSettings();
         QVERIFY(stayedOpen);
         QCOMPARE(m_errors, QStringList{"Disk full"});
         QCOMPARE(ReadBytes(ini()), original);
@@ -375,7 +375,7 @@ private slots:
         Dialogs::setSaveFileHook([&](const QString &) { return target; });
         {
             FileSizeLimit limit(1000); // the export is some 6 700 bytes
-            h.SaveKelvora(0);
+            h.saveTextFile(0);
         }
         QCOMPARE(m_errors, QStringList{"Disk full"});
         QCOMPARE(ReadSettingsLines(target), QStringList{"an older export"});
@@ -385,7 +385,7 @@ private slots:
         // Into a folder that is not there, and through a file taken for a folder.
         for (const QString &bad : {m_dir->filePath("gone/A.txt"), ini() + "/A.txt"}) {
             Dialogs::setSaveFileHook([&](const QString &) { return bad; });
-            h.SaveKelvora(0);
+            h.saveTextFile(0);
         }
         QCOMPARE(m_errors, QStringList({"Disk full", "Invalid filename", "Invalid filename"}));
         QVERIFY(menuOpens());
@@ -393,14 +393,14 @@ private slots:
         // A new file in a folder closed to the user.
         QCOMPARE(failsInClosedFolder(m_dir->path(), "File access denied", [&] {
                      Dialogs::setSaveFileHook([&](const QString &) { return m_dir->filePath("B.txt"); });
-                     h.SaveKelvora(0);
+                     h.saveTextFile(0);
                  }),
                  0);
         QVERIFY(!QFileInfo::exists(m_dir->filePath("B.txt")));
         QCOMPARE(ReadSettingsLines(target), QStringList{"an older export"});
 
         Dialogs::setSaveFileHook([&](const QString &) { return target; });
-        h.SaveKelvora(0);
+        h.saveTextFile(0);
         QCOMPARE(ReadBytes(target).count("\r\n"), 64);
         QCOMPARE(m_errors.size(), 3);
     }
@@ -412,7 +412,7 @@ private slots:
 
         // The temporary folder is gone.
         qputenv("TMPDIR", QFile::encodeName(m_dir->filePath("no tmp")));
-        h.ToExcelKelvora(0);
+        h.exportWorkbook(0);
         QCOMPARE(m_errors.size(), 1);
         QVERIFY2(m_errors.last().startsWith("Cannot create a folder in"), qPrintable(m_errors.last()));
 
@@ -422,7 +422,7 @@ private slots:
         qputenv("TMPDIR", QFile::encodeName(tmp));
         {
             FileSizeLimit limit(2000);
-            h.ToExcelKelvora(0);
+            h.exportWorkbook(0);
         }
         QCOMPARE(m_errors.size(), 2);
         QVERIFY2(m_errors.last().startsWith("Cannot write the workbook"), qPrintable(m_errors.last()));
@@ -431,11 +431,11 @@ private slots:
         QVERIFY(menuOpens());
 
         // A temporary folder closed to the user.
-        QCOMPARE(failsInClosedFolder(tmp, "Cannot create a folder in", [&] { h.ToExcelKelvora(0); }), 0);
+        QCOMPARE(failsInClosedFolder(tmp, "Cannot create a folder in", [&] { h.exportWorkbook(0); }), 0);
         QCOMPARE(Entries(tmp), QStringList());
 
         qputenv("TMPDIR", QFile::encodeName(tmp));
-        h.ToExcelKelvora(0);
+        h.exportWorkbook(0);
         QCOMPARE(m_errors.size(), 2);
         QCOMPARE(m_app.opened.size(), 1);
     }

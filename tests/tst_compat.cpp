@@ -22,7 +22,7 @@ namespace {
 
 QStringList Fields(const ComparisonWindow &w)
 {
-    return {w.StaticText2->text(), w.StaticText3->text(), w.StaticText4->text(), w.StaticText5->text()};
+    return {w.physicalResult->text(), w.emotionalResult->text(), w.intellectualResult->text(), w.totalResult->text()};
 }
 
 const QStringList Empty{QString(), QString(), QString(), QString()};
@@ -86,9 +86,9 @@ private slots:
         ComparisonWindow w(s);
         w.show();
         QCOMPARE(Fields(w), Empty);
-        w.DateTimePicker1->setDate(subject.addDays(daysApart));
+        w.partnerDateEdit->setDate(subject.addDays(daysApart));
         if (daysApart == 0) // no change of date, so press "Ok"
-            w.Button2->click();
+            w.okButton->click();
         QCOMPARE(Fields(w), expected);
     }
 
@@ -104,54 +104,54 @@ private slots:
         w.show();
         QVERIFY(QTest::qWaitForWindowExposed(&w));
         // Opening shows today and computes nothing.
-        QCOMPARE(w.DateTimePicker1->date(), QDate(2026, 12, 8));
+        QCOMPARE(w.partnerDateEdit->date(), QDate(2026, 12, 8));
         QCOMPARE(Fields(w), Empty);
-        QVERIFY(!w.DateTimePicker1->calendarPopup());
-        QCOMPARE(w.DateTimePicker1->displayFormat(), QStringLiteral("dd.MM.yyyy"));
+        QVERIFY(!w.partnerDateEdit->calendarPopup());
+        QCOMPARE(w.partnerDateEdit->displayFormat(), QStringLiteral("dd.MM.yyyy"));
 
         // One step of the spinner (day section): 8 days apart.
-        w.DateTimePicker1->setFocus();
-        w.DateTimePicker1->setCurrentSection(QDateTimeEdit::DaySection);
-        QTest::keyClick(w.DateTimePicker1, Qt::Key_Up);
-        QCOMPARE(w.DateTimePicker1->date(), QDate(2026, 12, 9));
+        w.partnerDateEdit->setFocus();
+        w.partnerDateEdit->setCurrentSection(QDateTimeEdit::DaySection);
+        QTest::keyClick(w.partnerDateEdit, Qt::Key_Up);
+        QCOMPARE(w.partnerDateEdit->date(), QDate(2026, 12, 9));
         const QStringList eight{"30,43%", "42,86%", "51,52%", "41,6%"};
         QCOMPARE(Fields(w), eight);
 
         // The periods are read at every computation; "Ok" keeps the window open.
         s.periods.emotional = 0;
-        w.Button2->click();
+        w.okButton->click();
         QVERIFY(w.isVisible());
         QCOMPARE(Fields(w), (QStringList{"30,43%", "", "51,52%", ""}));
         s.periods.emotional = 28;
-        w.Button2->click();
+        w.okButton->click();
         QCOMPARE(Fields(w), eight);
 
         // A step past the month's last day goes round to its first: still a change.
-        w.DateTimePicker1->setDate(QDate(2026, 12, 31));
-        QTest::keyClick(w.DateTimePicker1, Qt::Key_Up);
-        QCOMPARE(w.DateTimePicker1->date(), QDate(2026, 12, 1));
+        w.partnerDateEdit->setDate(QDate(2026, 12, 31));
+        QTest::keyClick(w.partnerDateEdit, Qt::Key_Up);
+        QCOMPARE(w.partnerDateEdit->date(), QDate(2026, 12, 1));
         QCOMPARE(Fields(w), (QStringList{"100%", "100%", "100%", "100%"}));
 
         // Minimised and restored, the window shows what it showed.
         w.showMinimized();
         w.showNormal();
-        QCOMPARE(w.DateTimePicker1->date(), QDate(2026, 12, 1));
+        QCOMPARE(w.partnerDateEdit->date(), QDate(2026, 12, 1));
         QCOMPARE(Fields(w), (QStringList{"100%", "100%", "100%", "100%"}));
 
         // Every year the editor allows, shown with four digits.
-        w.DateTimePicker1->setDate(QDate(1, 3, 5));
-        QCOMPARE(w.DateTimePicker1->date(), QDate(1, 3, 5));
-        QCOMPARE(w.DateTimePicker1->text(), QStringLiteral("05.03.0001"));
-        w.DateTimePicker1->setDate(QDate(9999, 12, 31));
-        QCOMPARE(w.DateTimePicker1->date(), QDate(9999, 12, 31));
+        w.partnerDateEdit->setDate(QDate(1, 3, 5));
+        QCOMPARE(w.partnerDateEdit->date(), QDate(1, 3, 5));
+        QCOMPARE(w.partnerDateEdit->text(), QStringLiteral("05.03.0001"));
+        w.partnerDateEdit->setDate(QDate(9999, 12, 31));
+        QCOMPARE(w.partnerDateEdit->date(), QDate(9999, 12, 31));
 
         // Reopening starts empty again and on today, even after the date was changed.
-        w.Button1->click();
+        w.closeButton->click();
         QVERIFY(!w.isVisible());
         QCOMPARE(w.result(), 2);
         w.show();
         QCOMPARE(Fields(w), Empty);
-        QCOMPARE(w.DateTimePicker1->date(), QDate(2026, 12, 8));
+        QCOMPARE(w.partnerDateEdit->date(), QDate(2026, 12, 8));
         QTest::keyClick(&w, Qt::Key_Escape);
         QVERIFY(!w.isVisible());
         QCOMPARE(w.result(), 2);
@@ -171,20 +171,20 @@ private slots:
         SetSubject(s, QDate(2026, 12, 1));
         ComparisonWindow w(s);
         w.show();
-        w.Button2->click(); // today, 7 days after the subject
+        w.okButton->click(); // today, 7 days after the subject
         const QStringList before = Fields(w);
         QCOMPARE(before, (QStringList{"39,13%", "50%", "57,58%", "48,9%"}));
 
         s.subjectDay = 31;
         s.subjectMonth = 4;
-        w.DateTimePicker1->setDate(QDate(2026, 12, 9));
+        w.partnerDateEdit->setDate(QDate(2026, 12, 9));
         QCOMPARE(errors, QStringList{QStringLiteral("Invalid argument to date encode")});
         QCOMPARE(Fields(w), before);
 
         s.subjectDay = 1;
         s.subjectMonth = 1;
         s.subjectYear = 0;
-        w.Button2->click();
+        w.okButton->click();
         QCOMPARE(errors.size(), 2);
         QCOMPARE(Fields(w), before);
     }
@@ -195,9 +195,9 @@ private slots:
         SharedState s;
         ComparisonWindow w(s);
         QCOMPARE(w.size(), QSize(257, 193));
-        const QList<QLabel *> rows{w.Label2, w.Label4, w.Label3, w.Label5};
+        const QList<QLabel *> rows{w.physicalLabel, w.emotionalLabel, w.intellectualLabel, w.totalLabel};
         const QStringList texts{"Физическая:", "Эмоциональная:", "Интеллектуальная:", "Итого:"};
-        const QList<QLabel *> fields{w.StaticText2, w.StaticText3, w.StaticText4, w.StaticText5};
+        const QList<QLabel *> fields{w.physicalResult, w.emotionalResult, w.intellectualResult, w.totalResult};
         for (int i = 0; i < 4; ++i) {
             QCOMPARE(rows[i]->text(), texts[i]);
             QCOMPARE(fields[i]->y(), rows[i]->y());
@@ -228,7 +228,7 @@ private slots:
         options.trayAvailable = [] { return true; };
         TrayHost host(settings, options);
         ComparisonWindow form(host.state());
-        host.Form10 = &form;
+        host.comparisonWindow = &form;
 
         QStringList seen;
         int errors = 0;
@@ -236,18 +236,18 @@ private slots:
         QTimer::singleShot(0, [&] {
             QTRY_VERIFY(QApplication::activeModalWidget() == &form);
             seen = Fields(form);
-            form.DateTimePicker1->setDate(QDate(2026, 11, 24));
+            form.partnerDateEdit->setDate(QDate(2026, 11, 24));
             seen += Fields(form);
             // Chosen again from the tray menu meanwhile: the open window stays as it is.
-            host.GetBioMath(1);
+            host.compareWithPartner(1);
             QCOMPARE(host.state().subjectYear, quint16(2026));
             QVERIFY(form.isVisible());
-            form.Button2->click();
+            form.okButton->click();
             seen += Fields(form);
-            form.Button1->click();
+            form.closeButton->click();
         });
-        host.GetBioMath(0);
-        host.Form10 = nullptr;
+        host.compareWithPartner(0);
+        host.comparisonWindow = nullptr;
         QCOMPARE(host.state().subjectDay, quint16(1));
         QCOMPARE(host.state().subjectMonth, quint16(12));
         QCOMPARE(host.state().subjectYear, quint16(2026));

@@ -43,7 +43,7 @@ class TestEditor : public QObject {
     // Loads the file as the menu rebuild would and opens the editor without its modal loop.
     PersonEditor &openAdd()
     {
-        m_form->PrepareAdd();
+        m_form->prepareAdd();
         m_form->show();
         return *m_form;
     }
@@ -51,7 +51,7 @@ class TestEditor : public QObject {
     {
         LoadSettingsFile(ini(), m_state.people, m_state.periods);
         m_state.editedPersonIndex = index;
-        m_form->PrepareEdit();
+        m_form->prepareEdit();
         m_form->show();
         return *m_form;
     }
@@ -77,21 +77,21 @@ private slots:
     void listsAndTabOrder()
     {
         PersonEditor &f = *m_form;
-        QVERIFY(!f.Button1->isEnabled()); // as created
+        QVERIFY(!f.saveButton->isEnabled()); // as created
         QVERIFY(!(f.windowFlags() & Qt::WindowCloseButtonHint));
         // Only the faces; the balloon is never offered.
-        QCOMPARE(f.ComboBox2->count(), 32);
-        QCOMPARE(f.ComboBox2->maxVisibleItems(), 10);
-        QVERIFY(!f.DateTimePicker1->calendarPopup());
-        QCOMPARE(f.DateTimePicker1->minimumDate(), QDate(1, 1, 1));
-        QCOMPARE(f.DateTimePicker1->maximumDate(), QDate(9999, 12, 31));
-        QCOMPARE(f.DateTimePicker1->displayFormat(), QString("dd.MM.yyyy"));
+        QCOMPARE(f.pictureBox->count(), 32);
+        QCOMPARE(f.pictureBox->maxVisibleItems(), 10);
+        QVERIFY(!f.birthDateEdit->calendarPopup());
+        QCOMPARE(f.birthDateEdit->minimumDate(), QDate(1, 1, 1));
+        QCOMPARE(f.birthDateEdit->maximumDate(), QDate(9999, 12, 31));
+        QCOMPARE(f.birthDateEdit->displayFormat(), QString("dd.MM.yyyy"));
 
-        QList<QWidget *> order{f.Edit1};
-        for (QWidget *w = f.Edit1->nextInFocusChain(); w != f.Edit1 && order.size() < 30; w = w->nextInFocusChain())
-            if (w->focusPolicy() & Qt::TabFocus && w->parentWidget() == f.Panel1)
+        QList<QWidget *> order{f.nameEdit};
+        for (QWidget *w = f.nameEdit->nextInFocusChain(); w != f.nameEdit && order.size() < 30; w = w->nextInFocusChain())
+            if (w->focusPolicy() & Qt::TabFocus && w->parentWidget() == f.panel)
                 order << w;
-        QCOMPARE(order, (QList<QWidget *>{f.Edit1, f.ComboBox2, f.DateTimePicker1, f.ComboBox1, f.Button1, f.Button2}));
+        QCOMPARE(order, (QList<QWidget *>{f.nameEdit, f.pictureBox, f.birthDateEdit, f.halfDayBox, f.saveButton, f.cancelButton}));
     }
 
     void twoDigitYearFormatsGetFour()
@@ -103,27 +103,27 @@ private slots:
     void addModeStartsEmpty()
     {
         PersonEditor &f = openAdd();
-        f.Edit1->setText("x");
-        f.ComboBox2->setCurrentIndex(5);
-        f.ComboBox1->setCurrentIndex(1);
-        f.PrepareAdd(); // nothing carries over from the last use
+        f.nameEdit->setText("x");
+        f.pictureBox->setCurrentIndex(5);
+        f.halfDayBox->setCurrentIndex(1);
+        f.prepareAdd(); // nothing carries over from the last use
         QCOMPARE(f.windowTitle(), QString("Добавление записи"));
-        QVERIFY(f.Edit1->text().isEmpty());
-        QCOMPARE(f.DateTimePicker1->date(), Today);
-        QCOMPARE(f.ComboBox1->currentIndex(), 0);
-        QCOMPARE(f.ComboBox2->currentIndex(), 0);
-        QVERIFY(!f.Button1->isEnabled());
+        QVERIFY(f.nameEdit->text().isEmpty());
+        QCOMPARE(f.birthDateEdit->date(), Today);
+        QCOMPARE(f.halfDayBox->currentIndex(), 0);
+        QCOMPARE(f.pictureBox->currentIndex(), 0);
+        QVERIFY(!f.saveButton->isEnabled());
         QVERIFY(!f.editMode());
-        QCOMPARE(f.focusWidget(), f.Edit1);
+        QCOMPARE(f.focusWidget(), f.nameEdit);
 
-        QTest::keyClicks(f.Edit1, "A");
-        QVERIFY(f.Button1->isEnabled());
-        QTest::keyClick(f.Edit1, Qt::Key_Backspace);
-        QVERIFY(!f.Button1->isEnabled());
-        QTest::keyClicks(f.Edit1, "   ");
-        QVERIFY(!f.Button1->isEnabled());
-        f.Edit1->setText(" \t\u00a0 ");
-        QVERIFY(!f.Button1->isEnabled());
+        QTest::keyClicks(f.nameEdit, "A");
+        QVERIFY(f.saveButton->isEnabled());
+        QTest::keyClick(f.nameEdit, Qt::Key_Backspace);
+        QVERIFY(!f.saveButton->isEnabled());
+        QTest::keyClicks(f.nameEdit, "   ");
+        QVERIFY(!f.saveButton->isEnabled());
+        f.nameEdit->setText(" \t\u00a0 ");
+        QVERIFY(!f.saveButton->isEnabled());
     }
 
     void namesTheFileCannotHoldAreRefused_data()
@@ -145,10 +145,10 @@ private slots:
         QFETCH(QString, name);
         QFETCH(bool, accepted);
         PersonEditor &f = openAdd();
-        f.Edit1->setText(name);
-        QCOMPARE(f.Edit1->text(), name);
-        QCOMPARE(f.Button1->isEnabled(), accepted);
-        f.NewClick(); // even called directly, a refused name is never written
+        f.nameEdit->setText(name);
+        QCOMPARE(f.nameEdit->text(), name);
+        QCOMPARE(f.saveButton->isEnabled(), accepted);
+        f.saveNew(); // even called directly, a refused name is never written
         QCOMPARE(QFile::exists(ini()), accepted);
         QCOMPARE(m_state.people.count(), accepted ? 1 : 0);
     }
@@ -158,11 +158,11 @@ private slots:
         WriteSettingsFile(ini(), PeriodLines() + PersonLines("Анна", 7, 11, 1984, 0, 12));
         LoadSettingsFile(ini(), m_state.people, m_state.periods);
         PersonEditor &f = openAdd();
-        f.Edit1->setText(" Борис ");
-        f.DateTimePicker1->setDate(QDate(1, 2, 3));
-        f.ComboBox1->setCurrentIndex(1);
-        f.ComboBox2->setCurrentIndex(31);
-        QTest::mouseClick(f.Button1, Qt::LeftButton);
+        f.nameEdit->setText(" Борис ");
+        f.birthDateEdit->setDate(QDate(1, 2, 3));
+        f.halfDayBox->setCurrentIndex(1);
+        f.pictureBox->setCurrentIndex(31);
+        QTest::mouseClick(f.saveButton, Qt::LeftButton);
         QCOMPARE(f.result(), 1);
         QVERIFY(!f.isVisible());
         QCOMPARE(ReadSettingsLines(ini()),
@@ -181,22 +181,22 @@ private slots:
         PersonEditor &f = openEdit(1);
         QCOMPARE(f.windowTitle(), QString("Изменение записи"));
         QVERIFY(f.editMode());
-        QCOMPARE(f.Edit1->text(), QString("Борис"));
-        QCOMPARE(f.DateTimePicker1->date(), QDate(1950, 5, 15));
-        QCOMPARE(f.ComboBox1->currentIndex(), 1);
-        QCOMPARE(f.ComboBox2->currentIndex(), 3);
-        QVERIFY(f.Button1->isEnabled());
+        QCOMPARE(f.nameEdit->text(), QString("Борис"));
+        QCOMPARE(f.birthDateEdit->date(), QDate(1950, 5, 15));
+        QCOMPARE(f.halfDayBox->currentIndex(), 1);
+        QCOMPARE(f.pictureBox->currentIndex(), 3);
+        QVERIFY(f.saveButton->isEnabled());
 
         // Unchanged: the same bytes.
-        QTest::mouseClick(f.Button1, Qt::LeftButton);
+        QTest::mouseClick(f.saveButton, Qt::LeftButton);
         QCOMPARE(f.result(), 1);
         QCOMPARE(ReadBytes(ini()), before);
 
         openEdit(1);
-        f.Edit1->setText("Борис Петрович");
-        f.DateTimePicker1->setDate(QDate(9999, 12, 31));
-        f.ComboBox2->setCurrentIndex(20);
-        QTest::mouseClick(f.Button1, Qt::LeftButton);
+        f.nameEdit->setText("Борис Петрович");
+        f.birthDateEdit->setDate(QDate(9999, 12, 31));
+        f.pictureBox->setCurrentIndex(20);
+        QTest::mouseClick(f.saveButton, Qt::LeftButton);
         QCOMPARE(ReadSettingsLines(ini()), PeriodLines() + PersonLines("Анна", 7, 11, 1984, 0, 12) +
                                                PersonLines("Борис Петрович", 31, 12, 9999, 1, 20) + PersonLines("Вера", 1, 1, 2000, 0, 0));
     }
@@ -206,16 +206,16 @@ private slots:
         WriteSettingsFile(ini(), PeriodLines() + PersonLines("Анна", 7, 11, 1984, 0, 12));
         const QByteArray before = ReadBytes(ini());
         PersonEditor &f = openEdit(0);
-        f.Edit1->setText("Другая");
-        f.ComboBox2->setCurrentIndex(9);
-        QTest::mouseClick(f.Button2, Qt::LeftButton);
+        f.nameEdit->setText("Другая");
+        f.pictureBox->setCurrentIndex(9);
+        QTest::mouseClick(f.cancelButton, Qt::LeftButton);
         QCOMPARE(f.result(), 2);
         QCOMPARE(m_state.people.at(0).name, QString("Анна"));
         QCOMPARE(ReadBytes(ini()), before);
 
         openAdd();
-        f.Edit1->setText("Новый");
-        f.Button2->click();
+        f.nameEdit->setText("Новый");
+        f.cancelButton->click();
         QCOMPARE(f.result(), 2);
         QCOMPARE(m_state.people.count(), 1);
         QCOMPARE(ReadBytes(ini()), before);
@@ -244,9 +244,9 @@ private slots:
         QFETCH(QDate, shown);
         WriteSettingsFile(ini(), PeriodLines() + PersonLines("Анна", day, month, year, 0, 1));
         PersonEditor &f = openEdit(0);
-        QCOMPARE(f.DateTimePicker1->date(), shown);
+        QCOMPARE(f.birthDateEdit->date(), shown);
         // Saving writes the date the picker shows.
-        f.Button1->click();
+        f.saveButton->click();
         QCOMPARE(ReadSettingsLines(ini()), PeriodLines() + PersonLines("Анна", shown.day(), shown.month(), shown.year(), 0, 1));
     }
 
@@ -254,9 +254,9 @@ private slots:
     {
         WriteSettingsFile(ini(), PeriodLines() + PersonLines("Анна", 7, 11, 1984, 7, 40));
         PersonEditor &f = openEdit(0);
-        QCOMPARE(f.ComboBox1->currentIndex(), 0);
-        QCOMPARE(f.ComboBox2->currentIndex(), 0);
-        f.Button1->click();
+        QCOMPARE(f.halfDayBox->currentIndex(), 0);
+        QCOMPARE(f.pictureBox->currentIndex(), 0);
+        f.saveButton->click();
         QCOMPARE(ReadSettingsLines(ini()), PeriodLines() + PersonLines("Анна", 7, 11, 1984, 0, 0));
     }
 
@@ -265,13 +265,13 @@ private slots:
         WriteSettingsFile(ini(), PeriodLines() + PersonLines("Анна", 7, 11, 1984, 0, 12));
         LoadSettingsFile(ini(), m_state.people, m_state.periods);
         m_state.editedPersonIndex = 1;
-        QVERIFY_THROWS_EXCEPTION(KelvoraError, m_form->PrepareEdit());
+        QVERIFY_THROWS_EXCEPTION(KelvoraError, m_form->prepareEdit());
 
         // The list lost the person while the dialog was open: reported, nothing written.
         PersonEditor &f = openEdit(0);
         const QByteArray before = ReadBytes(ini());
         m_state.people.clear();
-        f.Button1->click();
+        f.saveButton->click();
         QCOMPARE(m_errors, QStringList({"List index out of bounds (0)"}));
         QVERIFY(f.isVisible());
         QCOMPARE(ReadBytes(ini()), before);
@@ -281,8 +281,8 @@ private slots:
     {
         m_state.settingsPath = m_dir->filePath("missing folder/Kelvora.ini");
         PersonEditor &f = openAdd();
-        f.Edit1->setText("Анна");
-        f.Button1->click();
+        f.nameEdit->setText("Анна");
+        f.saveButton->click();
         QCOMPARE(m_errors, QStringList({"Invalid filename"}));
         QVERIFY(f.isVisible());
         QCOMPARE(f.result(), 0);
@@ -290,7 +290,7 @@ private slots:
 
         // The folder appears; the second press adds the person once.
         QVERIFY(QDir().mkpath(m_dir->filePath("missing folder")));
-        f.Button1->click();
+        f.saveButton->click();
         QCOMPARE(f.result(), 1);
         QCOMPARE(m_state.people.count(), 1);
         QCOMPARE(ReadSettingsLines(m_state.settingsPath), PeriodLines() + PersonLines("Анна", 15, 5, 2024, 0, 0));
@@ -305,7 +305,7 @@ private slots:
             image.fill(Qt::red);
             {
                 QPainter p(&image);
-                f.ComboBox2DrawItem(&p, 7, QRect(0, 0, 49, 16), selected);
+                f.drawPicture(&p, 7, QRect(0, 0, 49, 16), selected);
             }
             const QColor background = selected ? highlight : QColor(Qt::white);
             QCOMPARE(image.pixelColor(0, 0), background);
@@ -326,14 +326,14 @@ private slots:
     {
         WriteSettingsFile(ini(), PeriodLines() + PersonLines("Анна Петровна", 7, 11, 1984, 1, 12));
         PersonEditor &f = openEdit(0);
-        f.ComboBox2->showPopup();
-        QWidget *popup = f.ComboBox2->view()->window();
+        f.pictureBox->showPopup();
+        QWidget *popup = f.pictureBox->view()->window();
         QTRY_VERIFY(popup->isVisible());
         // Ten rows of 16 pixels at a time.
-        QCOMPARE(f.ComboBox2->view()->visualRect(f.ComboBox2->model()->index(0, 0)).height(), 16);
-        QVERIFY(f.ComboBox2->view()->viewport()->height() >= 160);
-        QVERIFY(f.ComboBox2->view()->viewport()->height() < 180);
-        f.ComboBox2->hidePopup();
+        QCOMPARE(f.pictureBox->view()->visualRect(f.pictureBox->model()->index(0, 0)).height(), 16);
+        QVERIFY(f.pictureBox->view()->viewport()->height() >= 160);
+        QVERIFY(f.pictureBox->view()->viewport()->height() < 180);
+        f.pictureBox->hidePopup();
     }
 
     // The menu commands: the flag held cleared while the editor is open, the menu rebuilt on a save.
@@ -341,25 +341,25 @@ private slots:
     {
         WriteSettingsFile(ini(), PeriodLines() + PersonLines("Анна", 7, 11, 1984, 0, 12));
         TrayHost host(ini(), HostOptions(m_dir->path()));
-        host.Form2 = host.adopt(new PersonEditor(host.state()));
+        host.personEditor = host.adopt(new PersonEditor(host.state()));
         bool seen = false;
         AnswerModal("Form2", [&](QWidget *w) {
             auto *f = static_cast<PersonEditor *>(w);
             seen = true;
             QVERIFY(!host.state().menuEnabled);
             QCOMPARE(f->windowTitle(), QString("Добавление записи"));
-            f->Edit1->setText("Борис ");
-            f->ComboBox2->setCurrentIndex(4);
-            f->Button1->click();
+            f->nameEdit->setText("Борис ");
+            f->pictureBox->setCurrentIndex(4);
+            f->saveButton->click();
         });
-        host.newClick();
+        host.addPerson();
         QVERIFY(seen);
         QVERIFY(host.state().menuEnabled);
-        QAction *item = host.PopupMenu1->findChild<QAction *>("NewItem1");
+        QAction *item = host.trayMenu->findChild<QAction *>("NewItem1");
         QVERIFY(item);
         QCOMPARE(item->text(), QString("Борис "));
         // The newest person stands at the top.
-        QCOMPARE(host.PopupMenu1->actions().first(), item);
+        QCOMPARE(host.trayMenu->actions().first(), item);
         QCOMPARE(ReadSettingsLines(ini()).mid(9), PersonLines("Борис ", 15, 5, 2024, 0, 4));
     }
 
@@ -367,29 +367,29 @@ private slots:
     {
         WriteSettingsFile(ini(), PeriodLines() + PersonLines("Анна", 7, 11, 1984, 0, 12) + PersonLines("Борис", 1, 2, 1950, 0, 3));
         TrayHost host(ini(), HostOptions(m_dir->path()));
-        host.Form2 = host.adopt(new PersonEditor(host.state()));
+        host.personEditor = host.adopt(new PersonEditor(host.state()));
         AnswerModal("Form2", [&](QWidget *w) {
             auto *f = static_cast<PersonEditor *>(w);
             QVERIFY(!host.state().menuEnabled);
             QCOMPARE(f->windowTitle(), QString("Изменение записи"));
-            QCOMPARE(f->Edit1->text(), QString("Анна"));
-            f->Edit1->setText("Анна Ивановна");
-            f->Button1->click();
+            QCOMPARE(f->nameEdit->text(), QString("Анна"));
+            f->nameEdit->setText("Анна Ивановна");
+            f->saveButton->click();
         });
-        host.EditItem(0);
+        host.editPerson(0);
         QCOMPARE(host.state().editedPersonIndex, 0);
-        QCOMPARE(host.PopupMenu1->findChild<QAction *>("NewItem0")->text(), QString("Анна Ивановна"));
-        QCOMPARE(host.PopupMenu1->findChild<QAction *>("NewItem1")->text(), QString("Борис"));
+        QCOMPARE(host.trayMenu->findChild<QAction *>("NewItem0")->text(), QString("Анна Ивановна"));
+        QCOMPARE(host.trayMenu->findChild<QAction *>("NewItem1")->text(), QString("Борис"));
 
         // Cancel: nothing rebuilt or written, the flag set again.
         const QByteArray before = ReadBytes(ini());
-        AnswerModal("Form2", [](QWidget *w) { static_cast<PersonEditor *>(w)->Button2->click(); });
-        host.EditItem(1);
+        AnswerModal("Form2", [](QWidget *w) { static_cast<PersonEditor *>(w)->cancelButton->click(); });
+        host.editPerson(1);
         QVERIFY(host.state().menuEnabled);
         QCOMPARE(ReadBytes(ini()), before);
 
         // A tag without a person: the general error box, and the menu usable again.
-        host.EditItem(5);
+        host.editPerson(5);
         QCOMPARE(m_errors, QStringList({"List index out of bounds (5)"}));
         QVERIFY(host.state().menuEnabled);
     }
@@ -400,7 +400,7 @@ private slots:
         AboutWindow box;
         box.show();
         QVERIFY(!(box.windowFlags() & Qt::WindowCloseButtonHint));
-        QVERIFY(!box.ProgramIcon->pixmap().isNull());
+        QVERIFY(!box.icon->pixmap().isNull());
         const QImage shot = box.grab().toImage();
         QTest::keyClick(&box, Qt::Key_Escape);
         QVERIFY(box.isVisible());
@@ -439,8 +439,8 @@ private slots:
     void aboutClickGreysItsItem()
     {
         TrayHost host(ini(), HostOptions(m_dir->path()));
-        host.AboutBox = host.adopt(new AboutWindow);
-        QAction *item = host.PopupMenu1->findChild<QAction *>("About");
+        host.aboutWindow = host.adopt(new AboutWindow);
+        QAction *item = host.trayMenu->findChild<QAction *>("About");
         QVERIFY(item);
         bool seen = false;
         AnswerModal("AboutBox", [&](QWidget *w) {
@@ -448,7 +448,7 @@ private slots:
             QVERIFY(!item->isEnabled());
             QTest::mouseClick(w->findChild<QWidget *>("Label1"), Qt::LeftButton);
         });
-        host.AboutClick();
+        host.showAbout();
         QVERIFY(seen);
         QVERIFY(item->isEnabled());
     }

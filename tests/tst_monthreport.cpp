@@ -513,93 +513,93 @@ private slots:
     void monthDialog()
     {
         MonthDialog form;
-        QCOMPARE(form.ComboBox1->count(), 12);
-        QCOMPARE(form.ComboBox1->itemText(11), QStringLiteral("Декабрь"));
-        QCOMPARE(form.Year->maximum(), 9999);
+        QCOMPARE(form.monthBox->count(), 12);
+        QCOMPARE(form.monthBox->itemText(11), QStringLiteral("Декабрь"));
+        QCOMPARE(form.yearEdit->maximum(), 9999);
 
-        form.Preset(QDate(2025, 3, 10));
-        QCOMPARE(form.ComboBox1->currentText(), QStringLiteral("Март"));
-        QCOMPARE(form.ChosenMonth(), 3);
-        QCOMPARE(form.ChosenYear(), 2025);
-        form.ComboBox1->setCurrentIndex(11);
-        form.Year->setValue(50);
-        QCOMPARE(form.ChosenMonth(), 12);
-        QCOMPARE(form.ChosenYear(), 50);
+        form.preset(QDate(2025, 3, 10));
+        QCOMPARE(form.monthBox->currentText(), QStringLiteral("Март"));
+        QCOMPARE(form.chosenMonth(), 3);
+        QCOMPARE(form.chosenYear(), 2025);
+        form.monthBox->setCurrentIndex(11);
+        form.yearEdit->setValue(50);
+        QCOMPARE(form.chosenMonth(), 12);
+        QCOMPARE(form.chosenYear(), 50);
 
         // Answers: 1 "Сформировать", 2 "Отмена".
-        QTimer::singleShot(0, &form, [&] { form.Button1->click(); });
+        QTimer::singleShot(0, &form, [&] { form.buildButton->click(); });
         QCOMPARE(form.exec(), 1);
-        QTimer::singleShot(0, &form, [&] { form.Button2->click(); });
+        QTimer::singleShot(0, &form, [&] { form.cancelButton->click(); });
         QCOMPARE(form.exec(), 2);
     }
 
     void yearFieldReadsWhatWasTyped()
     {
         MonthDialog form;
-        form.Preset(QDate(2025, 3, 10));
+        form.preset(QDate(2025, 3, 10));
         form.show();
         QVERIFY(QTest::qWaitForWindowExposed(&form));
         auto typeYear = [&](const QString &text) {
-            form.Year->setFocus();
-            form.Year->selectAll();
-            QTest::keyClick(form.Year, Qt::Key_Delete);
-            QTest::keyClicks(form.Year, text);
+            form.yearEdit->setFocus();
+            form.yearEdit->selectAll();
+            QTest::keyClick(form.yearEdit, Qt::Key_Delete);
+            QTest::keyClicks(form.yearEdit, text);
         };
         // Letters cannot be typed; a text that is no whole number reads as 0.
         typeYear(QStringLiteral("2a0b2c4"));
-        QCOMPARE(form.ChosenYear(), 2024);
+        QCOMPARE(form.chosenYear(), 2024);
         typeYear(QStringLiteral("12-3"));
-        QCOMPARE(form.ChosenYear(), 0);
+        QCOMPARE(form.chosenYear(), 0);
         typeYear(QString());
-        QCOMPARE(form.ChosenYear(), 0);
+        QCOMPARE(form.chosenYear(), 0);
         // Beyond the range: brought into it when the focus leaves.
         typeYear(QStringLiteral("123456"));
-        form.Button2->setFocus();
-        QCOMPARE(form.Year->value(), 9999);
-        QCOMPARE(form.Year->text(), QStringLiteral("9999"));
+        form.cancelButton->setFocus();
+        QCOMPARE(form.yearEdit->value(), 9999);
+        QCOMPARE(form.yearEdit->text(), QStringLiteral("9999"));
         typeYear(QStringLiteral("-5"));
-        form.Button2->setFocus();
-        QCOMPARE(form.Year->value(), 0);
+        form.cancelButton->setFocus();
+        QCOMPARE(form.yearEdit->value(), 0);
         // "Сформировать" with the focus still in the field reads the text.
         typeYear(QStringLiteral("1950"));
-        form.Button1Click();
+        form.confirmChoice();
         QCOMPARE(form.result(), 1);
-        QCOMPARE(form.ChosenYear(), 1950);
-        QCOMPARE(form.Year->value(), 1950);
+        QCOMPARE(form.chosenYear(), 1950);
+        QCOMPARE(form.yearEdit->value(), 1950);
     }
 
     void previewWindowAndHolder()
     {
         ReportHolder holder;
         PreviewWindow preview;
-        QVERIFY(holder.Rep.band(QStringLiteral("QRBand1")));
+        QVERIFY(holder.report.band(QStringLiteral("QRBand1")));
         QVERIFY(!holder.isVisible());
 
         const SharedState s = build(MakePerson(QStringLiteral("Анна"), 1, 1, 2000), 2025);
-        MonthReport::DayCellsGuard guard(holder.Rep);
-        MonthReport::LayOutMonth(holder.Rep, s.yearTable, 3, 2025, s.personName, testMarks());
+        MonthReport::DayCellsGuard guard(holder.report);
+        MonthReport::LayOutMonth(holder.report, s.yearTable, 3, 2025, s.personName, testMarks());
 
         // Without a preview window the report does not wait for one.
-        holder.Rep.previewModal();
-        QVERIFY(!holder.Rep.previewing());
+        holder.report.previewModal();
+        QVERIFY(!holder.report.previewing());
 
-        holder.SetPreviewWindow(&preview);
+        holder.setPreviewWindow(&preview);
         bool shownDuringWait = false;
         QImage shot;
         int viewportTop = 0;
         QTimer::singleShot(0, [&] {
-            shownDuringWait = preview.isVisible() && holder.Rep.previewing();
-            QCOMPARE(preview.QRPreview->report(), &holder.Rep);
-            QCOMPARE(preview.QRPreview->geometry(), QRect(0, 29, 545, 374));
+            shownDuringWait = preview.isVisible() && holder.report.previewing();
+            QCOMPARE(preview.preview->report(), &holder.report);
+            QCOMPARE(preview.preview->geometry(), QRect(0, 29, 545, 374));
             shot = preview.grab().toImage();
-            viewportTop = preview.QRPreview->viewport()->mapTo(&preview, QPoint(0, 0)).y();
-            preview.SpeedButton3->click();
+            viewportTop = preview.preview->viewport()->mapTo(&preview, QPoint(0, 0)).y();
+            preview.closeButton->click();
         });
-        holder.Rep.previewModal();
+        holder.report.previewModal();
         QVERIFY(shownDuringWait);
         QVERIFY(!preview.isVisible());
-        QVERIFY(!holder.Rep.previewing());
-        QVERIFY(!preview.QRPreview->report()); // page output released
+        QVERIFY(!holder.report.previewing());
+        QVERIFY(!preview.preview->report()); // page output released
         shot.save(artifactDir() + QStringLiteral("/preview-window.png"));
         // The page at 100 %: the top rule of the band sits 10 px of desk plus
         // 10 mm of margin plus 40 px below the toolbar.
@@ -612,30 +612,30 @@ private slots:
 
         // Closing by the window manager ends the preview the same way.
         QTimer::singleShot(0, [&] { preview.close(); });
-        holder.Rep.previewModal();
-        QVERIFY(!holder.Rep.previewing());
+        holder.report.previewModal();
+        QVERIFY(!holder.report.previewing());
     }
 
     void printFromThePreview()
     {
         ReportHolder holder;
         PreviewWindow preview;
-        holder.SetPreviewWindow(&preview);
+        holder.setPreviewWindow(&preview);
         const SharedState s = build(MakePerson(QStringLiteral("Анна"), 1, 1, 2000), 2025);
-        MonthReport::DayCellsGuard guard(holder.Rep);
-        MonthReport::LayOutMonth(holder.Rep, s.yearTable, 3, 2025, s.personName, testMarks());
+        MonthReport::DayCellsGuard guard(holder.report);
+        MonthReport::LayOutMonth(holder.report, s.yearTable, 3, 2025, s.personName, testMarks());
 
         QTemporaryDir dir;
-        QPrinter &printer = holder.RepPrinter.printer(holder.Rep);
+        QPrinter &printer = holder.printer.printer(holder.report);
         printer.setOutputFormat(QPrinter::PdfFormat);
         printer.setOutputFileName(dir.filePath(QStringLiteral("printed.pdf")));
         QTimer::singleShot(0, [&] {
-            preview.SpeedButton1->click(); // stays open after printing
+            preview.printButton->click(); // stays open after printing
             QVERIFY(preview.isVisible());
-            QVERIFY(holder.Rep.previewing());
-            preview.SpeedButton3->click();
+            QVERIFY(holder.report.previewing());
+            preview.closeButton->click();
         });
-        holder.Rep.previewModal();
+        holder.report.previewModal();
         QFile pdf(dir.filePath(QStringLiteral("printed.pdf")));
         QVERIFY(pdf.open(QIODevice::ReadOnly));
         QVERIFY(pdf.readAll().startsWith("%PDF-"));

@@ -72,7 +72,7 @@ class TestPrintCommand : public QObject {
             QVERIFY(!m_host->state().menuEnabled);
             if (choose)
                 choose(form);
-            (button == 1 ? form->Button1 : form->Button2)->click();
+            (button == 1 ? form->buildButton : form->cancelButton)->click();
         });
     }
 
@@ -82,13 +82,13 @@ class TestPrintCommand : public QObject {
         m_previewPoll = std::make_unique<QTimer>();
         m_previewPoll->setInterval(10);
         connect(m_previewPoll.get(), &QTimer::timeout, this, [this, look] {
-            PreviewWindow *form = m_host->Form4;
+            PreviewWindow *form = m_host->previewWindow;
             if (!form->isVisible())
                 return;
             m_previewPoll->stop();
             ++m_previewsSeen;
             look(form);
-            form->SpeedButton3->click();
+            form->closeButton->click();
         });
         m_previewPoll->start();
     }
@@ -120,19 +120,19 @@ private slots:
     void previewsAndPrintsTheChosenMonth()
     {
         TrayHost &h = host();
-        Report &rep = h.Form3->Rep;
+        Report &rep = h.reportHolder->report;
         QVERIFY(printItem());
         const QString pdf = m_dir->filePath(QStringLiteral("printed.pdf"));
 
         answerDialog(1, [](MonthDialog *form) {
             // Opens on the current month and year.
-            QCOMPARE(form->ComboBox1->currentText(), QStringLiteral("Март"));
-            QCOMPARE(form->Year->value(), 2025);
-            form->ComboBox1->setCurrentIndex(7); // Август
+            QCOMPARE(form->monthBox->currentText(), QStringLiteral("Март"));
+            QCOMPARE(form->yearEdit->value(), 2025);
+            form->monthBox->setCurrentIndex(7); // Август
         });
         whenPreviewShown([&](PreviewWindow *form) {
             QVERIFY(!h.state().menuEnabled);
-            QCOMPARE(form->QRPreview->report(), &rep);
+            QCOMPARE(form->preview->report(), &rep);
             QCOMPARE(Caption(rep, QStringLiteral("Month")), QStringLiteral("Август"));
             QCOMPARE(Caption(rep, QStringLiteral("Year")), QStringLiteral("2025"));
             QCOMPARE(Caption(rep, QStringLiteral("QRLabel10")), QStringLiteral("Анна"));
@@ -150,13 +150,13 @@ private slots:
             painter.end();
             QCOMPARE(drawn, Pictures::emotion(index));
 
-            QPrinter &printer = h.Form3->RepPrinter.printer(rep);
+            QPrinter &printer = h.reportHolder->printer.printer(rep);
             printer.setOutputFormat(QPrinter::PdfFormat);
             printer.setOutputFileName(pdf);
-            form->SpeedButton1->click();
+            form->printButton->click();
             QVERIFY(form->isVisible());
         });
-        h.PrintKelvora(0);
+        h.printMonth(0);
 
         QCOMPARE(m_previewsSeen, 1);
         QVERIFY(h.state().menuEnabled);
@@ -170,10 +170,10 @@ private slots:
         // The next run opens on the current month again, and the year 50 is
         // the year 50; the printer settings of the first run are kept.
         answerDialog(1, [](MonthDialog *form) {
-            QCOMPARE(form->ComboBox1->currentText(), QStringLiteral("Март"));
-            QCOMPARE(form->Year->value(), 2025);
-            form->ComboBox1->setCurrentIndex(0);
-            form->Year->setValue(50);
+            QCOMPARE(form->monthBox->currentText(), QStringLiteral("Март"));
+            QCOMPARE(form->yearEdit->value(), 2025);
+            form->monthBox->setCurrentIndex(0);
+            form->yearEdit->setValue(50);
         });
         whenPreviewShown([&](PreviewWindow *) {
             QCOMPARE(Caption(rep, QStringLiteral("Month")), QStringLiteral("Январь"));
@@ -183,9 +183,9 @@ private slots:
             QCOMPARE(MonthReport::Band(rep).find(QStringLiteral("QRShape50"))->geometry().top(), 536);
             // Born in 2025: no pictures at all.
             QVERIFY(MonthReport::Band(rep).findAs<ReportImage>(QStringLiteral("NewImg115"))->isEmpty());
-            QCOMPARE(h.Form3->RepPrinter.printer(rep).outputFileName(), pdf);
+            QCOMPARE(h.reportHolder->printer.printer(rep).outputFileName(), pdf);
         });
-        h.PrintKelvora(0);
+        h.printMonth(0);
         QCOMPARE(m_previewsSeen, 2);
         QCOMPARE(h.state().chosenYear, 50);
         QCOMPARE(DayCells(rep), 0);
@@ -202,21 +202,21 @@ private slots:
         const QByteArray older = ReadBytes(pdf);
         answerDialog(1);
         whenPreviewShown([&](PreviewWindow *form) {
-            QPrinter &printer = h.Form3->RepPrinter.printer(h.Form3->Rep);
+            QPrinter &printer = h.reportHolder->printer.printer(h.reportHolder->report);
             printer.setOutputFormat(QPrinter::PdfFormat);
             printer.setOutputFileName(pdf);
             rlimit old{};
             ::getrlimit(RLIMIT_FSIZE, &old);
             const rlimit limit{4000, old.rlim_max};
             QCOMPARE(::setrlimit(RLIMIT_FSIZE, &limit), 0);
-            form->SpeedButton1->click();
+            form->printButton->click();
             ::setrlimit(RLIMIT_FSIZE, &old);
             QCOMPARE(m_messages, QStringList{QStringLiteral("E:Disk full")});
             QCOMPARE(printer.outputFileName(), pdf);
             // With room again the same button prints the page.
-            form->SpeedButton1->click();
+            form->printButton->click();
         });
-        h.PrintKelvora(0);
+        h.printMonth(0);
         QCOMPARE(m_messages, QStringList{QStringLiteral("E:Disk full")});
         QVERIFY(ReadBytes(pdf).startsWith("%PDF-"));
         QVERIFY(ReadBytes(pdf) != older);
@@ -229,11 +229,11 @@ private slots:
         TrayHost &h = host();
         answerDialog(2);
         whenPreviewShown([](PreviewWindow *) {});
-        h.PrintKelvora(0);
+        h.printMonth(0);
         QCOMPARE(m_previewsSeen, 0);
         QVERIFY(!h.state().hasYearTable);
         QVERIFY(h.state().menuEnabled);
-        QCOMPARE(DayCells(h.Form3->Rep), 0);
+        QCOMPARE(DayCells(h.reportHolder->report), 0);
         QVERIFY(m_messages.isEmpty());
     }
 
@@ -249,19 +249,19 @@ private slots:
         QFETCH(QString, typed);
         TrayHost &h = host();
         answerDialog(1, [typed](MonthDialog *form) {
-            form->Year->setFocus();
-            form->Year->selectAll();
-            QTest::keyClick(form->Year, Qt::Key_Delete);
-            QTest::keyClicks(form->Year, typed);
+            form->yearEdit->setFocus();
+            form->yearEdit->selectAll();
+            QTest::keyClick(form->yearEdit, Qt::Key_Delete);
+            QTest::keyClicks(form->yearEdit, typed);
         });
         whenPreviewShown([](PreviewWindow *) {});
-        h.PrintKelvora(0);
+        h.printMonth(0);
         QCOMPARE(m_previewsSeen, 0);
         QCOMPARE(m_messages, QStringList({QStringLiteral("E:Invalid argument to date encode")}));
         QCOMPARE(h.state().chosenYear, 0);
         QVERIFY(h.state().menuEnabled);
-        QCOMPARE(DayCells(h.Form3->Rep), 0);
-        QVERIFY(!h.Form4->isVisible());
+        QCOMPARE(DayCells(h.reportHolder->report), 0);
+        QVERIFY(!h.previewWindow->isVisible());
     }
 };
 

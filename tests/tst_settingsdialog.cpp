@@ -74,12 +74,12 @@ private slots:
         QVERIFY(!(f.windowFlags() & Qt::WindowCloseButtonHint));
         // Tab order: Сохранить, Отмена, the box, the three fields, the defaults button.
         QList<QWidget *> chain;
-        QWidget *w = f.Button2;
+        QWidget *w = f.saveButton;
         do {
             chain << w;
             w = w->nextInFocusChain();
-        } while (w != f.Button2 && chain.size() < 20);
-        const QList<QWidget *> expected{f.Button2, f.Button1, f.CheckBox1, f.Edit1, f.Edit2, f.Edit3, f.Button3};
+        } while (w != f.saveButton && chain.size() < 20);
+        const QList<QWidget *> expected{f.saveButton, f.cancelButton, f.autoStartBox, f.physicalPeriodEdit, f.emotionalPeriodEdit, f.intellectualPeriodEdit, f.defaultsButton};
         QList<QWidget *> focusable;
         for (QWidget *c : chain)
             if (expected.contains(c))
@@ -91,25 +91,25 @@ private slots:
     {
         m_state.periods = {25, 28.5, 1e20};
         SettingsDialog &f = open();
-        QCOMPARE(f.Edit1->text(), QString("25"));
-        QCOMPARE(f.Edit2->text(), QString("28,5"));
-        QCOMPARE(f.Edit3->text(), QString("1E20"));
-        QVERIFY(!f.CheckBox1->isChecked());
-        QVERIFY(!f.AutoStartFound);
+        QCOMPARE(f.physicalPeriodEdit->text(), QString("25"));
+        QCOMPARE(f.emotionalPeriodEdit->text(), QString("28,5"));
+        QCOMPARE(f.intellectualPeriodEdit->text(), QString("1E20"));
+        QVERIFY(!f.autoStartBox->isChecked());
+        QVERIFY(!f.autoStartFound);
     }
 
     void commaAcceptedPointRefused()
     {
         SettingsDialog &f = open();
-        type(f.Edit1, "23.5");
-        f.Button2Click();
+        type(f.physicalPeriodEdit, "23.5");
+        f.save();
         QVERIFY(f.isVisible());
-        QCOMPARE(f.focusWidget(), f.Edit1);
+        QCOMPARE(f.focusWidget(), f.physicalPeriodEdit);
         QVERIFY(!QFile::exists(ini()));
         QVERIFY(m_errors.isEmpty());
 
-        type(f.Edit1, "23,5");
-        f.Button2Click();
+        type(f.physicalPeriodEdit, "23,5");
+        f.save();
         QVERIFY(!f.isVisible());
         QCOMPARE(f.result(), 1);
         QCOMPARE(m_state.periods.physical, 23.5);
@@ -123,19 +123,19 @@ private slots:
         WriteSettingsFile(ini(), {"H23,6884368", "E28,42612413", "I33,16381152"});
         const QByteArray before = ReadBytes(ini());
         SettingsDialog &f = open();
-        type(f.Edit1, "25");
-        type(f.Edit2, "");
-        type(f.Edit3, "40");
-        f.Button2Click();
+        type(f.physicalPeriodEdit, "25");
+        type(f.emotionalPeriodEdit, "");
+        type(f.intellectualPeriodEdit, "40");
+        f.save();
         QVERIFY(f.isVisible());
-        QCOMPARE(f.focusWidget(), f.Edit2);
+        QCOMPARE(f.focusWidget(), f.emotionalPeriodEdit);
         QCOMPARE(m_state.periods.physical, 25.0);
         QCOMPARE(m_state.periods.emotional, CyclePeriods::DefaultEmotional);
         QCOMPARE(m_state.periods.intellectual, CyclePeriods::DefaultIntellectual);
         QCOMPARE(ReadBytes(ini()), before);
 
         // Cancel undoes nothing in memory either.
-        f.Button1Click();
+        f.cancel();
         QCOMPARE(f.result(), 2);
         QCOMPARE(m_state.periods.physical, 25.0);
     }
@@ -144,17 +144,17 @@ private slots:
     {
         m_state.periods = {1, 2, 3};
         SettingsDialog &f = open();
-        f.CheckBox1->setChecked(true);
-        QTest::mouseClick(f.Button3, Qt::LeftButton);
-        QCOMPARE(f.Edit1->text(), QString("23,6884368"));
-        QCOMPARE(f.Edit2->text(), QString("28,42612413"));
-        QCOMPARE(f.Edit3->text(), QString("33,16381152"));
-        QVERIFY(f.CheckBox1->isChecked());
+        f.autoStartBox->setChecked(true);
+        QTest::mouseClick(f.defaultsButton, Qt::LeftButton);
+        QCOMPARE(f.physicalPeriodEdit->text(), QString("23,6884368"));
+        QCOMPARE(f.emotionalPeriodEdit->text(), QString("28,42612413"));
+        QCOMPARE(f.intellectualPeriodEdit->text(), QString("33,16381152"));
+        QVERIFY(f.autoStartBox->isChecked());
         QCOMPARE(m_state.periods, (CyclePeriods{1, 2, 3}));
         QVERIFY(!QFile::exists(ini()));
 
-        f.CheckBox1->setChecked(false);
-        QTest::mouseClick(f.Button2, Qt::LeftButton);
+        f.autoStartBox->setChecked(false);
+        QTest::mouseClick(f.saveButton, Qt::LeftButton);
         QCOMPARE(m_state.periods, CyclePeriods());
         QCOMPARE(ReadSettingsLines(ini()).mid(0, 3), QStringList({"H23,6884368", "E28,42612413", "I33,16381152"}));
     }
@@ -162,10 +162,10 @@ private slots:
     void zeroAndNegativeAccepted()
     {
         SettingsDialog &f = open();
-        type(f.Edit1, "0");
-        type(f.Edit2, "-5");
-        type(f.Edit3, " 1,5E3 ");
-        f.Button2Click();
+        type(f.physicalPeriodEdit, "0");
+        type(f.emotionalPeriodEdit, "-5");
+        type(f.intellectualPeriodEdit, " 1,5E3 ");
+        f.save();
         QCOMPARE(f.result(), 1);
         QCOMPARE(m_state.periods, (CyclePeriods{0, -5, 1500}));
         QCOMPARE(ReadSettingsLines(ini()).mid(0, 3), QStringList({"H0", "E-5", "I1500"}));
@@ -178,8 +178,8 @@ private slots:
     void enterAndEscDoNothingInDialogs()
     {
         PersonEditor editor(m_state);
-        editor.PrepareAdd();
-        editor.Edit1->setText("Борис");
+        editor.prepareAdd();
+        editor.nameEdit->setText("Борис");
         MonthDialog month;
         ConfirmDialog question;
         struct Case {
@@ -187,10 +187,10 @@ private slots:
             QWidget *field;
             QList<QPushButton *> buttons; // the last one answers 2
         };
-        const QList<Case> cases = {{&editor, editor.Edit1, {editor.Button1, editor.Button2}},
-                                   {m_form.get(), m_form->Edit1, {m_form->Button3, m_form->Button2, m_form->Button1}},
-                                   {&month, month.Year, {month.Button1, month.Button2}},
-                                   {&question, nullptr, {question.Button1, question.Button2}}};
+        const QList<Case> cases = {{&editor, editor.nameEdit, {editor.saveButton, editor.cancelButton}},
+                                   {m_form.get(), m_form->physicalPeriodEdit, {m_form->defaultsButton, m_form->saveButton, m_form->cancelButton}},
+                                   {&month, month.yearEdit, {month.buildButton, month.cancelButton}},
+                                   {&question, nullptr, {question.yesButton, question.noButton}}};
         for (const Case &c : cases) {
             c.dialog->show();
             c.dialog->setResult(0);
@@ -211,33 +211,33 @@ private slots:
             QCOMPARE(c.dialog->result(), 2);
         }
         QVERIFY(!QFile::exists(ini()));
-        QCOMPARE(m_form->Edit1->text(), FormatReal(m_state.periods.physical)); // the defaults button kept still
+        QCOMPARE(m_form->physicalPeriodEdit->text(), FormatReal(m_state.periods.physical)); // the defaults button kept still
     }
 
     void autostartCreatedWithTheProgramPath()
     {
         SettingsDialog &f = open();
-        QVERIFY(!f.CheckBox1->isChecked());
-        f.CheckBox1->setChecked(true);
-        f.Button2Click();
+        QVERIFY(!f.autoStartBox->isChecked());
+        f.autoStartBox->setChecked(true);
+        f.save();
         QCOMPARE(f.result(), 1);
         QCOMPARE(AutoStart::Find(), std::optional<QString>(QCoreApplication::applicationFilePath()));
         QVERIFY(ReadBytes(AutoStart::DesktopFilePath()).contains("Exec=" + QFile::encodeName(QCoreApplication::applicationFilePath()) + "\n"));
 
         // Next opening finds it.
         open();
-        QVERIFY(f.AutoStartFound);
-        QVERIFY(f.CheckBox1->isChecked());
+        QVERIFY(f.autoStartFound);
+        QVERIFY(f.autoStartBox->isChecked());
     }
 
     void staleEntryGoesAtOpeningEvenOnCancel()
     {
         QVERIFY(AutoStart::Create(m_dir->filePath("moved away/kelvora")));
         SettingsDialog &f = open();
-        QVERIFY(!f.CheckBox1->isChecked());
-        QVERIFY(!f.AutoStartFound);
+        QVERIFY(!f.autoStartBox->isChecked());
+        QVERIFY(!f.autoStartFound);
         QVERIFY(!QFile::exists(AutoStart::DesktopFilePath()));
-        f.Button1Click();
+        f.cancel();
         QCOMPARE(f.result(), 2);
         QVERIFY(!AutoStart::Find());
     }
@@ -251,15 +251,15 @@ private slots:
         const QByteArray entry = ReadBytes(AutoStart::DesktopFilePath());
         const QDateTime stamp = QFileInfo(AutoStart::DesktopFilePath()).lastModified();
         SettingsDialog &f = open();
-        QVERIFY(f.CheckBox1->isChecked());
-        f.Button2Click();
+        QVERIFY(f.autoStartBox->isChecked());
+        f.save();
         QCOMPARE(f.result(), 1);
         QCOMPARE(ReadBytes(AutoStart::DesktopFilePath()), entry);
         QCOMPARE(QFileInfo(AutoStart::DesktopFilePath()).lastModified(), stamp);
 
         open();
-        f.CheckBox1->setChecked(false);
-        f.Button2Click();
+        f.autoStartBox->setChecked(false);
+        f.save();
         QVERIFY(!AutoStart::Find());
     }
 
@@ -267,9 +267,9 @@ private slots:
     {
         m_state.settingsPath = m_dir->filePath("no such folder/Kelvora.ini");
         SettingsDialog &f = open();
-        type(f.Edit1, "30");
-        f.CheckBox1->setChecked(true);
-        f.Button2Click();
+        type(f.physicalPeriodEdit, "30");
+        f.autoStartBox->setChecked(true);
+        f.save();
         QCOMPARE(m_errors, QStringList({"Invalid filename"}));
         QVERIFY(f.isVisible());
         QCOMPARE(m_state.periods.physical, 30.0);
@@ -283,9 +283,9 @@ private slots:
         WriteSettingsFile(blocker, {"x"});
         qputenv("XDG_CONFIG_HOME", QFile::encodeName(blocker));
         SettingsDialog &f = open();
-        f.CheckBox1->setChecked(true);
-        type(f.Edit1, "24");
-        f.Button2Click();
+        f.autoStartBox->setChecked(true);
+        type(f.physicalPeriodEdit, "24");
+        f.save();
         QCOMPARE(f.result(), 1);
         QVERIFY(m_errors.isEmpty());
         QCOMPARE(ReadSettingsLines(ini()).first(), QString("H24"));
@@ -298,8 +298,8 @@ private slots:
         SettingsDialog &f = open();
         const QImage shot = f.grab().toImage();
         QCOMPARE(shot.size(), QSize(201, 163));
-        const QRect button = f.Button3->geometry();
-        const QRect frame = f.GroupBox1->geometry();
+        const QRect button = f.defaultsButton->geometry();
+        const QRect frame = f.periodsGroup->geometry();
         QVERIFY(frame.contains(button));
         const QColor panel = shot.pixelColor(frame.right() - 4, button.center().y() + 6);
         auto isLine = [&](int x, int y) {
@@ -321,26 +321,26 @@ private slots:
     {
         WriteSettingsFile(ini(), {"H25"});
         TrayHost host(ini(), HostOptions(m_dir->path()));
-        host.Form6 = host.adopt(new SettingsDialog(host.state()));
-        QAction *item = host.PopupMenu1->findChild<QAction *>("N6");
+        host.settingsDialog = host.adopt(new SettingsDialog(host.state()));
+        QAction *item = host.trayMenu->findChild<QAction *>("N6");
         QVERIFY(item);
         bool seen = false;
         AnswerModal("Form6", [&](QWidget *w) {
             auto *f = static_cast<SettingsDialog *>(w);
             seen = true;
             QVERIFY(!item->isEnabled());
-            QCOMPARE(f->Edit1->text(), QString("25"));
-            f->Edit1->setText("26,25");
-            f->Button2->click();
+            QCOMPARE(f->physicalPeriodEdit->text(), QString("25"));
+            f->physicalPeriodEdit->setText("26,25");
+            f->saveButton->click();
         });
-        host.ParametresClick();
+        host.showSettings();
         QVERIFY(seen);
         QVERIFY(item->isEnabled());
         QCOMPARE(host.state().periods.physical, 26.25);
         QCOMPARE(ReadSettingsLines(ini()).first(), QString("H26,25"));
 
-        AnswerModal("Form6", [&](QWidget *w) { static_cast<SettingsDialog *>(w)->Button1->click(); });
-        host.ParametresClick();
+        AnswerModal("Form6", [&](QWidget *w) { static_cast<SettingsDialog *>(w)->cancelButton->click(); });
+        host.showSettings();
         QVERIFY(item->isEnabled());
     }
 };

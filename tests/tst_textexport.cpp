@@ -147,7 +147,7 @@ private slots:
             return path;
         });
         m_host->state().chosenYear = 1999;
-        m_host->SaveKelvora(0);
+        m_host->saveTextFile(0);
         QCOMPARE(proposed, QString("Анна.txt"));
         QVERIFY(!flagDuringDialog);
         QVERIFY(m_host->state().menuEnabled);
@@ -160,7 +160,7 @@ private slots:
         QVERIFY(old.open(QIODevice::WriteOnly | QIODevice::Truncate));
         old.write("earlier content");
         old.close();
-        m_host->SaveKelvora(0);
+        m_host->saveTextFile(0);
         QCOMPARE(asked, 2);
         QCOMPARE(ReadBytes(path), Golden("anna-2026.txt"));
         QVERIFY(m_messages.isEmpty());
@@ -171,7 +171,7 @@ private slots:
     {
         const int before = QDir(m_dir->path()).entryList(QDir::AllEntries | QDir::Hidden | QDir::NoDotAndDotDot).size();
         Dialogs::setSaveFileHook([](const QString &) { return QString(); });
-        m_host->SaveKelvora(0);
+        m_host->saveTextFile(0);
         QVERIFY(m_messages.isEmpty());
         QVERIFY(m_host->state().menuEnabled);
         QCOMPARE(QDir(m_dir->path()).entryList(QDir::AllEntries | QDir::Hidden | QDir::NoDotAndDotDot).size(), before);
@@ -182,14 +182,14 @@ private slots:
     void writeFailures()
     {
         Dialogs::setSaveFileHook([this](const QString &) { return m_dir->filePath("no/such/folder/Анна.txt"); });
-        m_host->SaveKelvora(0);
+        m_host->saveTextFile(0);
         QCOMPARE(m_messages, QStringList{"E:Invalid filename"});
         QVERIFY(m_host->state().menuEnabled);
 
         m_messages.clear();
         QDir().mkpath(m_dir->filePath("a folder.txt"));
         Dialogs::setSaveFileHook([this](const QString &) { return m_dir->filePath("a folder.txt"); });
-        m_host->SaveKelvora(0);
+        m_host->saveTextFile(0);
         QCOMPARE(m_messages, QStringList{"E:File access denied"});
         QVERIFY(m_host->state().menuEnabled);
 
@@ -207,7 +207,7 @@ private slots:
         rlimit small = saved;
         small.rlim_cur = 1000;
         QVERIFY(setrlimit(RLIMIT_FSIZE, &small) == 0);
-        m_host->SaveKelvora(0);
+        m_host->saveTextFile(0);
         setrlimit(RLIMIT_FSIZE, &saved);
         std::signal(SIGXFSZ, oldHandler);
         QCOMPARE(m_messages, QStringList{"E:Disk full"});
@@ -223,7 +223,7 @@ private slots:
             ++asked;
             return QString();
         });
-        m_host->SaveKelvora(1);
+        m_host->saveTextFile(1);
         QCOMPARE(asked, 0);
         QCOMPARE(m_messages.size(), 1);
         QVERIFY(m_host->state().menuEnabled);

@@ -109,7 +109,7 @@ private slots:
     {
         writeFamily();
         TrayHost &h = host();
-        QMenu *menu = h.PopupMenu1;
+        QMenu *menu = h.trayMenu;
         QCOMPARE(Names(menu), QStringList({"NewItem2", "NewItem1", "NewItem0", "N1", "new", "N3", "Param", "FileExitItem1"}));
         QCOMPARE(h.state().personItemCount, 3);
         QCOMPARE(item("NewItem2")->text(), "C");
@@ -165,22 +165,22 @@ private slots:
     {
         TrayHost &h = host();
         // No people: the menu starts with "Добавить...".
-        QCOMPARE(Shown(h.PopupMenu1), QStringList({"new", "N3", "Param", "FileExitItem1"}));
+        QCOMPARE(Shown(h.trayMenu), QStringList({"new", "N3", "Param", "FileExitItem1"}));
         QCOMPARE(Shown(item<QMenu>("Param")), QStringList({"N4", "N5", "About", "N2", "N6"}));
         // Hiding items must not leave a doubled or a trailing separator behind.
         item("new")->setVisible(false);
-        QCOMPARE(Shown(h.PopupMenu1), QStringList({"Param", "FileExitItem1"}));
+        QCOMPARE(Shown(h.trayMenu), QStringList({"Param", "FileExitItem1"}));
         item("N6")->setVisible(false);
         QCOMPARE(Shown(item<QMenu>("Param")), QStringList({"N4", "N5", "About"}));
         item("new")->setVisible(true);
 
         writeFamily();
-        h.RefreshItems();
-        QCOMPARE(Shown(h.PopupMenu1).mid(0, 5), QStringList({"NewItem2", "NewItem1", "NewItem0", "N1", "new"}));
+        h.rebuildMenu();
+        QCOMPARE(Shown(h.trayMenu).mid(0, 5), QStringList({"NewItem2", "NewItem1", "NewItem0", "N1", "new"}));
         // The real popup tidies too.
-        h.PopupMenu1->popup(QPoint(10, 10));
+        h.trayMenu->popup(QPoint(10, 10));
         QVERIFY(item("N1")->isVisible());
-        h.PopupMenu1->hide();
+        h.trayMenu->hide();
     }
 
     void birthdayTest_data()
@@ -228,7 +228,7 @@ private slots:
         QCOMPARE(h.state().people.at(1).picture, 7);
 
         Clock::setFixed(QDateTime(QDate(2024, 7, 16), QTime(0, 0, 1)));
-        h.Timer1Timer();
+        h.checkDay();
         QCOMPARE(h.trayPicture(), 2);
         QVERIFY(SameIcon(item("NewItem1")->icon(), Pictures::imageList1(7)));
         QVERIFY(m_messages.isEmpty());
@@ -240,23 +240,23 @@ private slots:
         writeFamily();
         TrayHost &h = host();
         QPointer<QAction> before = item("NewItem0");
-        h.Timer1Timer();
+        h.checkDay();
         QCOMPARE(item("NewItem0"), before.data()); // same day: nothing read, nothing rebuilt
 
         // The file changed meanwhile; the new day shows it.
         WriteSettingsFile(ini(), PeriodLines() + PersonLines("A", 1, 2, 1980, 0, 3));
         Clock::setFixed(QDateTime(QDate(2024, 6, 11), QTime(0, 0, 0)));
-        h.Timer1Timer();
+        h.checkDay();
         QVERIFY(!before);
         QCOMPARE(h.state().personItemCount, 1);
         QPointer<QAction> after = item("NewItem0");
-        h.Timer1Timer();
-        h.Timer1Timer();
+        h.checkDay();
+        h.checkDay();
         QCOMPARE(item("NewItem0"), after.data());
 
         // The clock set back counts as a change of day too.
         Clock::setFixed(QDateTime(QDate(2024, 6, 10), QTime(12, 0)));
-        h.Timer1Timer();
+        h.checkDay();
         QVERIFY(!after);
         QCOMPARE(h.state().rememberedDay, QDate(2024, 6, 10));
 
@@ -264,9 +264,9 @@ private slots:
         WriteSettingsFile(ini(), PeriodLines());
         for (int d = 11; d < 14; ++d) {
             Clock::setFixed(QDateTime(QDate(2024, 6, d), QTime(0, 0, 1)));
-            h.Timer1Timer();
+            h.checkDay();
         }
-        QCOMPARE(Names(h.PopupMenu1), QStringList({"N1", "new", "N3", "Param", "FileExitItem1"}));
+        QCOMPARE(Names(h.trayMenu), QStringList({"N1", "new", "N3", "Param", "FileExitItem1"}));
         QCOMPARE(h.state().personItemCount, 0);
     }
 
@@ -277,28 +277,28 @@ private slots:
         const QStringList bad = PeriodLines() + QStringList({"[X]", "abc", "1", "1990", "0", "1"});
         WriteSettingsFile(ini(), bad);
         Clock::setFixed(Noon.addDays(1));
-        h.Timer1Timer();
+        h.checkDay();
         QCOMPARE(m_messages, QStringList({"E:'abc' is not a valid integer value"}));
         // The menu goes on with the list as it was.
         QCOMPARE(h.state().people.count(), 3);
-        QCOMPARE(Names(h.PopupMenu1).mid(0, 3), QStringList({"NewItem2", "NewItem1", "NewItem0"}));
+        QCOMPARE(Names(h.trayMenu).mid(0, 3), QStringList({"NewItem2", "NewItem1", "NewItem0"}));
         QPointer<QAction> kept = item("NewItem0");
         for (int i = 0; i < 5; ++i)
-            h.Timer1Timer();
+            h.checkDay();
         QCOMPARE(kept.data(), item("NewItem0")); // an unchanged bad file is not read again
         Clock::setFixed(Noon.addDays(2));
-        h.Timer1Timer();
+        h.checkDay();
         QCOMPARE(m_messages.size(), 1);
 
         // Mended: taken up at the next tick, not the next day.
         WriteSettingsFile(ini(), PeriodLines() + PersonLines("Z", 1, 1, 2000, 0, 1));
-        h.Timer1Timer();
+        h.checkDay();
         QCOMPARE(h.state().personItemCount, 1);
         QCOMPARE(item("NewItem0")->text(), "Z");
         // Broken again later: that is news, and told at the next rebuild.
         WriteSettingsFile(ini(), bad);
         Clock::setFixed(Noon.addDays(3));
-        h.Timer1Timer();
+        h.checkDay();
         QCOMPARE(m_messages.size(), 2);
         QCOMPARE(item("NewItem0")->text(), "Z");
     }
@@ -308,8 +308,8 @@ private slots:
         WriteSettingsFile(ini(), {"[X]", "1", "2"});
         TrayHost &h = host();
         QCOMPARE(m_messages, QStringList({"E:'' is not a valid integer value"}));
-        QCOMPARE(Shown(h.PopupMenu1).first(), "new");
-        h.Timer1Timer();
+        QCOMPARE(Shown(h.trayMenu).first(), "new");
+        h.checkDay();
         QCOMPARE(m_messages.size(), 1);
     }
 
@@ -362,16 +362,16 @@ private slots:
         TrayHost &h = host();
         h.state().menuEnabled = false;
         emit h.trayIcon()->activated(QSystemTrayIcon::Trigger);
-        QVERIFY(!h.PopupMenu1->isVisible());
+        QVERIFY(!h.trayMenu->isVisible());
         h.state().menuEnabled = true;
         for (auto reason : {QSystemTrayIcon::DoubleClick, QSystemTrayIcon::MiddleClick, QSystemTrayIcon::Unknown}) {
             emit h.trayIcon()->activated(reason);
-            QVERIFY(!h.PopupMenu1->isVisible());
+            QVERIFY(!h.trayMenu->isVisible());
         }
         for (auto reason : {QSystemTrayIcon::Trigger, QSystemTrayIcon::Context}) {
             emit h.trayIcon()->activated(reason);
-            QVERIFY(h.PopupMenu1->isVisible());
-            h.PopupMenu1->hide();
+            QVERIFY(h.trayMenu->isVisible());
+            h.trayMenu->hide();
         }
         QVERIFY(!h.trayIcon()->contextMenu());
     }
@@ -384,21 +384,21 @@ private slots:
         QString asked;
         AnswerModal("Form8", [&](QWidget *w) {
             auto *f = static_cast<ConfirmDialog *>(w);
-            asked = f->Label1->text();
-            f->Button2->click();
+            asked = f->questionLabel->text();
+            f->noButton->click();
         });
         item("DeleteItem1")->trigger();
         QTRY_COMPARE(asked, "B нас покидает?");
-        QTRY_VERIFY(!h.Form8->isVisible());
+        QTRY_VERIFY(!h.confirmDialog->isVisible());
         QCOMPARE(ReadBytes(ini()), original);
         QCOMPARE(h.state().editedPersonIndex, 1);
         QCOMPARE(h.state().personItemCount, 3);
 
-        AnswerModal("Form8", [](QWidget *w) { static_cast<ConfirmDialog *>(w)->Button1->click(); });
+        AnswerModal("Form8", [](QWidget *w) { static_cast<ConfirmDialog *>(w)->yesButton->click(); });
         item("DeleteItem1")->trigger();
         QTRY_COMPARE(h.state().personItemCount, 2);
         QCOMPARE(ReadSettingsLines(ini()), PeriodLines() + PersonLines("A", 1, 2, 1980, 0, 3) + PersonLines("C", 20, 9, 2010, 0, 12));
-        QCOMPARE(Names(h.PopupMenu1).mid(0, 2), QStringList({"NewItem1", "NewItem0"}));
+        QCOMPARE(Names(h.trayMenu).mid(0, 2), QStringList({"NewItem1", "NewItem0"}));
         QCOMPARE(item("NewItem1")->text(), "C");
         QVERIFY(item("ShowKelvora1"));
         QCOMPARE(item("DeleteItem1")->data().toInt(), 1);
@@ -417,15 +417,15 @@ private slots:
         QString shown, read;
         AnswerModal("Form8", [&](QWidget *w) {
             auto *f = static_cast<ConfirmDialog *>(w);
-            h.DeleteItem(1);
-            h.FileExitItem1Click();
-            shown = f->Label1->text();
-            read = QAccessible::queryAccessibleInterface(f->Label1)->text(QAccessible::Name);
-            f->Button1->click();
+            h.deletePerson(1);
+            h.exitProgram();
+            shown = f->questionLabel->text();
+            read = QAccessible::queryAccessibleInterface(f->questionLabel)->text(QAccessible::Name);
+            f->yesButton->click();
         });
         item("DeleteItem0")->trigger();
         QTRY_VERIFY(!shown.isEmpty());
-        QTRY_VERIFY(!h.Form8->isVisible());
+        QTRY_VERIFY(!h.confirmDialog->isVisible());
         QCOMPARE(shown, marked + " нас покидает?");
         QCOMPARE(read, shown); // what a screen reader reads is the text as shown, not its markup
         QCOMPARE(ReadSettingsLines(ini()), PeriodLines() + PersonLines("B", 15, 7, 1985, 0, 7));
@@ -442,12 +442,12 @@ private slots:
         AnswerModal("Form8", [&](QWidget *w) {
             answered = true;
             WriteSettingsFile(ini(), PeriodLines() + PersonLines("A", 1, 2, 1980, 0, 3) + PersonLines("D", 2, 2, 2002, 0, 2));
-            h.RefreshItems();
-            static_cast<ConfirmDialog *>(w)->Button1->click();
+            h.rebuildMenu();
+            static_cast<ConfirmDialog *>(w)->yesButton->click();
         });
         item("DeleteItem1")->trigger();
         QTRY_VERIFY(answered);
-        QTRY_VERIFY(!h.Form8->isVisible());
+        QTRY_VERIFY(!h.confirmDialog->isVisible());
         QCOMPARE(ReadSettingsLines(ini()), PeriodLines() + PersonLines("A", 1, 2, 1980, 0, 3) + PersonLines("D", 2, 2, 2002, 0, 2));
     }
 
@@ -456,15 +456,15 @@ private slots:
         ConfirmDialog form;
         QCOMPARE(form.size(), QSize(249, 65));
         QVERIFY(form.windowTitle().isEmpty());
-        QVERIFY(form.Label1->font().bold());
-        QCOMPARE(form.Label1->width(), 233);
+        QVERIFY(form.questionLabel->font().bold());
+        QCOMPARE(form.questionLabel->width(), 233);
         form.show();
         QTest::keyClick(&form, Qt::Key_Escape); // no cancel key
         QVERIFY(form.isVisible());
         form.close(); // closed by other means: "Нет"
         QCOMPARE(form.result(), 2);
         form.show();
-        form.Button1->click();
+        form.yesButton->click();
         QCOMPARE(form.result(), 1);
     }
 
@@ -475,38 +475,38 @@ private slots:
         QString asked;
         AnswerModal("Form8", [&](QWidget *w) {
             auto *f = static_cast<ConfirmDialog *>(w);
-            asked = f->Label1->text();
+            asked = f->questionLabel->text();
             flagInside = h.state().menuEnabled;
-            f->Button2->click();
+            f->noButton->click();
         });
         item("FileExitItem1")->trigger();
         QTRY_COMPARE(asked, "Завершить работу программы?");
-        QTRY_VERIFY(!h.Form8->isVisible());
+        QTRY_VERIFY(!h.confirmDialog->isVisible());
         QVERIFY(!flagInside);
         QVERIFY(h.state().menuEnabled);
         QVERIFY(!h.ending());
         QVERIFY(h.trayIconShown());
 
-        AnswerModal("Form8", [](QWidget *w) { static_cast<ConfirmDialog *>(w)->Button1->click(); });
+        AnswerModal("Form8", [](QWidget *w) { static_cast<ConfirmDialog *>(w)->yesButton->click(); });
         item("FileExitItem1")->trigger();
         QTRY_VERIFY(h.ending());
         QVERIFY(!h.trayIconShown());
         QVERIFY(h.state().menuEnabled);
         // Ending, the icon takes no more clicks and no day change brings it back.
         emit h.trayIcon()->activated(QSystemTrayIcon::Trigger);
-        QVERIFY(!h.PopupMenu1->isVisible());
+        QVERIFY(!h.trayMenu->isVisible());
         Clock::setFixed(Noon.addDays(1));
-        h.Timer1Timer();
+        h.checkDay();
         QVERIFY(!h.trayIconShown());
     }
 
     void endOfSessionLeavesWithoutAsking()
     {
         TrayHost &h = host();
-        h.EndOfSession();
+        h.endSession();
         QVERIFY(h.ending());
         QVERIFY(!h.trayIconShown());
-        QVERIFY(!h.Form8->isVisible());
+        QVERIFY(!h.confirmDialog->isVisible());
         QVERIFY(m_messages.isEmpty());
     }
 
@@ -516,8 +516,8 @@ private slots:
         UrlCatcher catcher;
         QDesktopServices::setUrlHandler("mailto", &catcher, "open");
         QDesktopServices::setUrlHandler("https", &catcher, "open");
-        h.N4Click();
-        h.N5Click();
+        h.mailAuthor();
+        h.openHomePage();
         QDesktopServices::unsetUrlHandler("mailto");
         QDesktopServices::unsetUrlHandler("https");
         QCOMPARE(catcher.urls.size(), 2);
@@ -531,7 +531,7 @@ private slots:
         TrayHost &first = host();
         TrayHost second(ini(), HostOptions(m_dir->path()));
         QVERIFY(second.secondCopy());
-        QVERIFY(!second.PopupMenu1);
+        QVERIFY(!second.trayMenu);
         QVERIFY(!second.trayIconShown());
         QVERIFY(!first.secondCopy());
         QVERIFY(first.trayIconShown());
@@ -557,7 +557,7 @@ private slots:
                    QSysInfo::machineUniqueId() + "\n" + QSysInfo::bootUniqueId() + "\n");
         lock.close();
         QVERIFY(!host().secondCopy());
-        QVERIFY(m_host->PopupMenu1);
+        QVERIFY(m_host->trayMenu);
     }
 
     void noNotificationArea()
@@ -567,12 +567,12 @@ private slots:
         QVERIFY(!h.trayIconShown());
         QVERIFY(m_messages.isEmpty()); // a panel that starts late gets its moment
         for (int i = 0; i < 30; ++i)
-            h.Timer1Timer();
+            h.checkDay();
         QCOMPARE(m_messages.size(), 1);
         QVERIFY(m_messages[0].startsWith("M:"));
         QVERIFY(!h.trayIconShown());
         m_trayUp = true;
-        h.Timer1Timer();
+        h.checkDay();
         QVERIFY(h.trayIconShown());
         QCOMPARE(m_messages.size(), 1);
     }

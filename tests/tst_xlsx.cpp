@@ -394,7 +394,7 @@ private slots:
         // No spreadsheet program: the model is built, the message shown, nothing written.
         app.registered = false;
         host.state().menuEnabled = true;
-        host.ToExcelKelvora(0);
+        host.exportWorkbook(0);
         QCOMPARE(messages, QStringList{QStringLiteral("Excel не установлен!")});
         QVERIFY(errors.isEmpty());
         QVERIFY(app.opened.isEmpty());
@@ -406,8 +406,8 @@ private slots:
         // Two exports: two workbooks, both opened.
         messages.clear();
         app.registered = true;
-        host.ToExcelKelvora(0);
-        host.ToExcelKelvora(0);
+        host.exportWorkbook(0);
+        host.exportWorkbook(0);
         QVERIFY(messages.isEmpty());
         QVERIFY(errors.isEmpty());
         QCOMPARE(app.opened.size(), 2);
@@ -422,14 +422,14 @@ private slots:
 
         // The program would not start: reported in the error box.
         app.opens = false;
-        host.ToExcelKelvora(0);
+        host.exportWorkbook(0);
         QCOMPARE(errors.size(), 1);
         QVERIFY(host.state().menuEnabled);
         QDir(QFileInfo(app.opened.last()).path()).removeRecursively();
 
         // A person the list does not have: the error box, nothing opened.
         const int openedBefore = app.opened.size();
-        host.ToExcelKelvora(5);
+        host.exportWorkbook(5);
         QCOMPARE(errors.size(), 2);
         QCOMPARE(app.opened.size(), openedBefore);
     }

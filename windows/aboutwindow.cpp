@@ -12,7 +12,7 @@
 #include <qdrawutil.h>
 
 namespace {
-QFont FormFont() { return PixelFont(QStringLiteral("Tahoma"), 11); }
+QFont windowFont() { return PixelFont(QStringLiteral("Tahoma"), 11); }
 
 // A lowered outer bevel around a raised inner one.
 class BevelPanel : public QFrame {
@@ -29,7 +29,7 @@ protected:
     }
 };
 
-QLabel *TextLabel(const char *name, const QString &text, const QRect &geometry, QWidget *parent)
+QLabel *textLabel(const char *name, const QString &text, const QRect &geometry, QWidget *parent)
 {
     auto *label = new QLabel(text, parent);
     label->setObjectName(QString::fromLatin1(name));
@@ -47,47 +47,47 @@ AboutWindow::AboutWindow(QWidget *parent)
     // The tray menu stays usable while the window is shown.
     BlockNoOtherWindow(this);
     setFixedSize(273, 73);
-    const QFont formFont = FormFont();
+    const QFont formFont = windowFont();
     setFont(formFont);
 
-    Panel1 = new BevelPanel(this);
-    Panel1->setObjectName(QStringLiteral("Panel1"));
-    Panel1->setGeometry(0, 0, 273, 73);
-    Panel1->setAutoFillBackground(true);
-    Panel1->setBackgroundRole(QPalette::Window);
+    panel = new BevelPanel(this);
+    panel->setObjectName(QStringLiteral("Panel1"));
+    panel->setGeometry(0, 0, 273, 73);
+    panel->setAutoFillBackground(true);
+    panel->setBackgroundRole(QPalette::Window);
 
-    ProgramIcon = new QLabel(Panel1);
-    ProgramIcon->setObjectName(QStringLiteral("ProgramIcon"));
-    ProgramIcon->setGeometry(8, 8, 41, 41);
-    ProgramIcon->setPixmap(Pictures::programIconPixmap(32));
-    ProgramIcon->setScaledContents(true);
+    icon = new QLabel(panel);
+    icon->setObjectName(QStringLiteral("ProgramIcon"));
+    icon->setGeometry(8, 8, 41, 41);
+    icon->setPixmap(Pictures::programIconPixmap(32));
+    icon->setScaledContents(true);
 
     QFont bold = formFont;
     bold.setBold(true);
 
-    Label1 = TextLabel("Label1", QStringLiteral("Лунофар"), QRect(48, 8, 150, 13), Panel1);
-    Label1->setFont(bold);
-    QPalette maroon = Label1->palette();
+    titleLabel = textLabel("Label1", QStringLiteral("Лунофар"), QRect(48, 8, 150, 13), panel);
+    titleLabel->setFont(bold);
+    QPalette maroon = titleLabel->palette();
     maroon.setColor(QPalette::WindowText, QColor(0x80, 0x00, 0x00));
-    Label1->setPalette(maroon);
+    titleLabel->setPalette(maroon);
 
-    Version = TextLabel("Version", QStringLiteral("Версия 2.07 (Build 0008)"), QRect(48, 24, 153, 13), Panel1);
+    versionLabel = textLabel("Version", QStringLiteral("Версия 2.07 (Build 0008)"), QRect(48, 24, 153, 13), panel);
 
-    Comments = TextLabel("Comments", QStringLiteral("Автор: Тимофей Ласточкин"), QRect(8, 48, 257, 13),
-                         Panel1);
-    Comments->setFont(bold);
-    Comments->setAlignment(Qt::AlignHCenter | Qt::AlignTop);
-    QPalette navy = Comments->palette();
+    authorLabel = textLabel("Comments", QStringLiteral("Автор: Тимофей Ласточкин"), QRect(8, 48, 257, 13),
+                         panel);
+    authorLabel->setFont(bold);
+    authorLabel->setAlignment(Qt::AlignHCenter | Qt::AlignTop);
+    QPalette navy = authorLabel->palette();
     navy.setColor(QPalette::WindowText, QColor(0x00, 0x00, 0x80));
-    Comments->setPalette(navy);
+    authorLabel->setPalette(navy);
 
-    for (QWidget *w : {static_cast<QWidget *>(Panel1), static_cast<QWidget *>(ProgramIcon),
-                       static_cast<QWidget *>(Label1), static_cast<QWidget *>(Version),
-                       static_cast<QWidget *>(Comments)})
+    for (QWidget *w : {static_cast<QWidget *>(panel), static_cast<QWidget *>(icon),
+                       static_cast<QWidget *>(titleLabel), static_cast<QWidget *>(versionLabel),
+                       static_cast<QWidget *>(authorLabel)})
         w->installEventFilter(this);
 }
 
-void AboutWindow::Panel1Click() { done(1); }
+void AboutWindow::clicked() { done(1); }
 
 void AboutWindow::reject() { done(1); }
 
@@ -107,7 +107,7 @@ bool AboutWindow::eventFilter(QObject *watched, QEvent *event)
         auto *mouse = static_cast<QMouseEvent *>(event);
         auto *widget = qobject_cast<QWidget *>(watched);
         if (mouse->button() == Qt::LeftButton && widget && widget->rect().contains(mouse->position().toPoint())) {
-            Panel1Click();
+            clicked();
             return true;
         }
     }

@@ -11,13 +11,13 @@ class AboutWindow : public QDialog {
 public:
     explicit AboutWindow(QWidget *parent = nullptr);
 
-    QFrame *Panel1 = nullptr;
-    QLabel *ProgramIcon = nullptr;
-    QLabel *Label1 = nullptr;  // the title
-    QLabel *Version = nullptr;
-    QLabel *Comments = nullptr; // the line that names the author
+    QFrame *panel = nullptr;
+    QLabel *icon = nullptr;
+    QLabel *titleLabel = nullptr;  // the title
+    QLabel *versionLabel = nullptr;
+    QLabel *authorLabel = nullptr; // the line that names the author
 
-    void Panel1Click();
+    void clicked();
 
     // Closed by the window manager: answers like a click.
     void reject() override;

@@ -30,7 +30,7 @@ constexpr int Rows = 48;
 constexpr int Columns = 32;
 constexpr int ArrowLeft = 59;
 
-// Hands every cell to the form's GridDrawCell, then adds what the grid itself
+// Hands every cell to the form's drawCell, then adds what the grid itself
 // draws: the lines between day cells and the focus rectangle.
 class CellPainter : public QStyledItemDelegate {
 public:
@@ -46,7 +46,7 @@ public:
         const bool focused = m_grid->hasFocus();
 
         painter->save();
-        m_form->GridDrawCell(*painter, index.column(), index.row(), cell, current, focused);
+        m_form->drawCell(*painter, index.column(), index.row(), cell, current, focused);
         painter->restore();
 
         painter->save();
@@ -173,7 +173,7 @@ void CalendarGrid::mousePressEvent(QMouseEvent *event)
         QTableWidget::mousePressEvent(event);
     else
         event->accept();
-    m_form->GridMouseDown(event->button(), pos);
+    m_form->foldMonthAt(event->button(), pos);
 }
 
 void CalendarGrid::mouseDoubleClickEvent(QMouseEvent *event)
@@ -196,11 +196,11 @@ void CalendarGrid::keyPressEvent(QKeyEvent *event)
 {
     if (event->key() == Qt::Key_Escape) {
         event->accept();
-        m_form->GridKeyPress(QChar(27));
+        m_form->gridKey(QChar(27));
         return;
     }
     if (!event->text().isEmpty())
-        m_form->GridKeyPress(event->text().at(0));
+        m_form->gridKey(event->text().at(0));
     QTableWidget::keyPressEvent(event);
 }
 
@@ -259,63 +259,63 @@ CalendarWindow::CalendarWindow(SharedState &state, QWidget *parent)
     setFont(PixelFont(QStringLiteral("MS Sans Serif"), 11));
     setSizeGripEnabled(false);
 
-    Grid = new CalendarGrid(this, this);
-    Grid->setObjectName(QStringLiteral("Grid"));
-    Grid->setGeometry(0, 0, 590, 401);
-    Grid->setFont(PixelFont(QStringLiteral("Tahoma"), 11));
-    QPalette gridPalette = Grid->palette();
+    grid = new CalendarGrid(this, this);
+    grid->setObjectName(QStringLiteral("Grid"));
+    grid->setGeometry(0, 0, 590, 401);
+    grid->setFont(PixelFont(QStringLiteral("Tahoma"), 11));
+    QPalette gridPalette = grid->palette();
     gridPalette.setColor(QPalette::Base, Qt::white);
-    Grid->setPalette(gridPalette);
+    grid->setPalette(gridPalette);
 
-    StatusBar1 = new PanelStatusBar({428, 81, 50}, this);
-    StatusBar1->setObjectName(QStringLiteral("StatusBar1"));
-    StatusBar1->setGeometry(0, 401, 590, 19);
-    StatusBar1->setFont(PixelFont(QStringLiteral("Tahoma"), 11, true));
-    StatusBar1->setFocusPolicy(Qt::NoFocus);
+    statusBar = new PanelStatusBar({428, 81, 50}, this);
+    statusBar->setObjectName(QStringLiteral("StatusBar1"));
+    statusBar->setGeometry(0, 401, 590, 19);
+    statusBar->setFont(PixelFont(QStringLiteral("Tahoma"), 11, true));
+    statusBar->setFocusPolicy(Qt::NoFocus);
 
-    Button1 = new QPushButton(QStringLiteral("Справка"), this);
-    Button1->setObjectName(QStringLiteral("Button1"));
-    Button1->setGeometry(431, 404, 77, 15);
-    Button1->setToolTip(QStringLiteral("Краткая справка..."));
-    Button1->setAutoDefault(false);
-    Button1->setContextMenuPolicy(Qt::NoContextMenu);
-    Button1->installEventFilter(this);
+    legendButton = new QPushButton(QStringLiteral("Справка"), this);
+    legendButton->setObjectName(QStringLiteral("Button1"));
+    legendButton->setGeometry(431, 404, 77, 15);
+    legendButton->setToolTip(QStringLiteral("Краткая справка..."));
+    legendButton->setAutoDefault(false);
+    legendButton->setContextMenuPolicy(Qt::NoContextMenu);
+    legendButton->installEventFilter(this);
 
-    btnExit = new QPushButton(QStringLiteral("Закрыть"), this);
-    btnExit->setObjectName(QStringLiteral("btnExit"));
-    btnExit->setGeometry(512, 404, 77, 15);
-    btnExit->setToolTip(QStringLiteral("Закрыть..."));
-    btnExit->setAutoDefault(false);
-    connect(btnExit, &QPushButton::clicked, this, &CalendarWindow::btnExitClick);
+    closeButton = new QPushButton(QStringLiteral("Закрыть"), this);
+    closeButton->setObjectName(QStringLiteral("btnExit"));
+    closeButton->setGeometry(512, 404, 77, 15);
+    closeButton->setToolTip(QStringLiteral("Закрыть..."));
+    closeButton->setAutoDefault(false);
+    connect(closeButton, &QPushButton::clicked, this, &CalendarWindow::closeWindow);
 
-    setTabOrder(Grid, btnExit);
-    setTabOrder(btnExit, Button1);
+    setTabOrder(grid, closeButton);
+    setTabOrder(closeButton, legendButton);
 
-    PopupMenu1 = new QMenu(this);
-    PopupMenu1->setObjectName(QStringLiteral("PopupMenu1"));
-    PopupMenu1->installEventFilter(this);
+    legendMenu = new QMenu(this);
+    legendMenu->setObjectName(QStringLiteral("PopupMenu1"));
+    legendMenu->installEventFilter(this);
     auto legend = [this](const char *name, const QString &caption, int image) {
-        QAction *item = PopupMenu1->addAction(QIcon(Pictures::helpImage(image)), caption);
+        QAction *item = legendMenu->addAction(QIcon(Pictures::helpImage(image)), caption);
         item->setObjectName(QLatin1String(name));
         return item;
     };
-    N3 = legend("N3", QStringLiteral("Увеличение активности"), 0);
-    N1 = legend("N1", QStringLiteral("Плохой день"), 1);
-    N4 = legend("N4", QStringLiteral("Снижение активности"), 2);
-    N2 = legend("N2", QStringLiteral("Критический день"), 3);
+    risingItem = legend("N3", QStringLiteral("Увеличение активности"), 0);
+    badDayItem = legend("N1", QStringLiteral("Плохой день"), 1);
+    fallingItem = legend("N4", QStringLiteral("Снижение активности"), 2);
+    criticalItem = legend("N2", QStringLiteral("Критический день"), 3);
 
-    FormCreate();
+    setLabelColumnWidth();
 }
 
-void CalendarWindow::FormCreate() { Grid->setColumnWidth(0, LabelColumnWidth + GridLineWidth); }
+void CalendarWindow::setLabelColumnWidth() { grid->setColumnWidth(0, LabelColumnWidth + GridLineWidth); }
 
 QString CalendarWindow::cellText(int row, int column) const
 {
-    const QTableWidgetItem *item = Grid->item(row, column);
+    const QTableWidgetItem *item = grid->item(row, column);
     return item ? item->text() : QString();
 }
 
-void CalendarWindow::FormShow()
+void CalendarWindow::fillFromModel()
 {
     const QDate today = Clock::today();
     const int m = today.month();
@@ -324,22 +324,22 @@ void CalendarWindow::FormShow()
     setWindowTitle(QStringLiteral("Биоритмы на ") + QString::number(m_state.chosenYear) + QStringLiteral(" год"));
 
     // The current month's last row first, so the whole month ends up in view.
-    Grid->setCurrentCell(4 * (m - 1) + 3, d);
-    Grid->ensureRowVisible(4 * (m - 1) + 3, d);
+    grid->setCurrentCell(4 * (m - 1) + 3, d);
+    grid->ensureRowVisible(4 * (m - 1) + 3, d);
 
-    StatusBar1->setPanelText(0, m_state.daysLivedLine);
+    statusBar->setPanelText(0, m_state.daysLivedLine);
 
     for (int c = 0; c < Columns; ++c)
         for (int r = 0; r < Rows; ++r)
-            Grid->item(r, c)->setText(m_state.yearTable[r][c]);
+            grid->item(r, c)->setText(m_state.yearTable[r][c]);
 
-    Grid->viewport()->update();
+    grid->viewport()->update();
 
-    Grid->setCurrentCell(4 * (m - 1), d);
-    Grid->ensureRowVisible(4 * (m - 1), d);
+    grid->setCurrentCell(4 * (m - 1), d);
+    grid->ensureRowVisible(4 * (m - 1), d);
 }
 
-QColor CalendarWindow::DayNumberColour(int criticalCount)
+QColor CalendarWindow::dayNumberColour(int criticalCount)
 {
     if (criticalCount >= 2)
         return Red;
@@ -348,7 +348,7 @@ QColor CalendarWindow::DayNumberColour(int criticalCount)
     return QColor(Qt::black);
 }
 
-std::optional<QColor> CalendarWindow::MarkColour(const QString &text)
+std::optional<QColor> CalendarWindow::markColour(const QString &text)
 {
     if (text == QLatin1String("K"))
         return Red;
@@ -359,15 +359,15 @@ std::optional<QColor> CalendarWindow::MarkColour(const QString &text)
     return std::nullopt;
 }
 
-void CalendarWindow::GridDrawCell(QPainter &p, int column, int row, const QRect &rect, bool current, bool gridFocused)
+void CalendarWindow::drawCell(QPainter &p, int column, int row, const QRect &rect, bool current, bool gridFocused)
 {
     // What the grid prepares before the handler.
-    QFont font = Grid->font();
+    QFont font = grid->font();
     QColor background = column == 0 ? LabelColumnColour : QColor(Qt::white);
-    QColor textColour = Grid->palette().color(QPalette::WindowText);
+    QColor textColour = grid->palette().color(QPalette::WindowText);
     if (current && !gridFocused && column != 0) {
-        background = Grid->palette().color(QPalette::Highlight);
-        textColour = Grid->palette().color(QPalette::HighlightedText);
+        background = grid->palette().color(QPalette::Highlight);
+        textColour = grid->palette().color(QPalette::HighlightedText);
     }
 
     auto textAt = [&](int offset, const QString &text, const QColor &colour) {
@@ -382,8 +382,8 @@ void CalendarWindow::GridDrawCell(QPainter &p, int column, int row, const QRect 
         if (column == 0) {
             p.fillRect(rect, QApplication::palette("QMenu").color(QPalette::Window));
             font.setBold(true);
-            textAt(2, text, Grid->palette().color(QPalette::WindowText));
-            const bool folded = Grid->rowHeight(row + 1) == 0;
+            textAt(2, text, grid->palette().color(QPalette::WindowText));
+            const bool folded = grid->rowHeight(row + 1) == 0;
             const QPixmap arrow = Pictures::calendarArrow(folded);
             if (!arrow.isNull())
                 p.drawPixmap(rect.left() + ArrowLeft, rect.top(), arrow);
@@ -393,45 +393,45 @@ void CalendarWindow::GridDrawCell(QPainter &p, int column, int row, const QRect 
             for (int i = 1; i <= 3; ++i)
                 if (cellText(row + i, column) == QLatin1String("K"))
                     ++critical;
-            textAt(2, text, DayNumberColour(critical));
+            textAt(2, text, dayNumberColour(critical));
         }
         return;
     }
-    if (Grid->rowHeight(row) == 0)
+    if (grid->rowHeight(row) == 0)
         return;
     p.fillRect(rect, background);
-    textAt(4, text, MarkColour(text).value_or(textColour));
+    textAt(4, text, markColour(text).value_or(textColour));
 }
 
-bool CalendarWindow::monthFolded(int month) const { return Grid->rowHeight(4 * month + 1) == 0; }
+bool CalendarWindow::monthFolded(int month) const { return grid->rowHeight(4 * month + 1) == 0; }
 
-void CalendarWindow::GridMouseDown(Qt::MouseButton, const QPoint &viewportPos)
+void CalendarWindow::foldMonthAt(Qt::MouseButton, const QPoint &viewportPos)
 {
-    const QModelIndex at = Grid->indexAt(viewportPos);
+    const QModelIndex at = grid->indexAt(viewportPos);
     if (!at.isValid() || at.column() != 0 || at.row() % 4 != 0)
         return;
     const int row = at.row();
-    const bool unfold = Grid->rowHeight(row + 1) == 0;
+    const bool unfold = grid->rowHeight(row + 1) == 0;
     for (int i = 1; i <= 3; ++i)
-        Grid->setRowHidden(row + i, !unfold);
-    Grid->viewport()->update();
+        grid->setRowHidden(row + i, !unfold);
+    grid->viewport()->update();
 }
 
-void CalendarWindow::GridKeyPress(QChar key)
+void CalendarWindow::gridKey(QChar key)
 {
     if (key.unicode() == 27)
         done(2);
 }
 
-void CalendarWindow::Button1MouseDown(Qt::MouseButton, const QPoint &buttonPos)
+void CalendarWindow::showLegend(Qt::MouseButton, const QPoint &buttonPos)
 {
-    Grid->setFocus(Qt::OtherFocusReason);
+    grid->setFocus(Qt::OtherFocusReason);
     // Outer window position plus the button's place in the client area.
-    const QPoint at = frameGeometry().topLeft() + Button1->pos() + buttonPos;
-    PopupMenu1->popup(at);
+    const QPoint at = frameGeometry().topLeft() + legendButton->pos() + buttonPos;
+    legendMenu->popup(at);
 }
 
-void CalendarWindow::btnExitClick() { done(1); }
+void CalendarWindow::closeWindow() { done(1); }
 
 void CalendarWindow::reject() { done(2); }
 
@@ -439,8 +439,8 @@ void CalendarWindow::showEvent(QShowEvent *event)
 {
     if (!event->spontaneous()) {
         CentreOnDesktop(this);
-        FormShow();
-        Grid->setFocus(Qt::OtherFocusReason);
+        fillFromModel();
+        grid->setFocus(Qt::OtherFocusReason);
     }
     QDialog::showEvent(event);
 }
@@ -457,13 +457,13 @@ void CalendarWindow::keyPressEvent(QKeyEvent *event)
 
 bool CalendarWindow::eventFilter(QObject *watched, QEvent *event)
 {
-    if (watched == Button1
+    if (watched == legendButton
         && (event->type() == QEvent::MouseButtonPress || event->type() == QEvent::MouseButtonDblClick)) {
         const auto *mouse = static_cast<QMouseEvent *>(event);
-        Button1MouseDown(mouse->button(), mouse->position().toPoint());
+        showLegend(mouse->button(), mouse->position().toPoint());
         return true;
     }
-    if (watched == PopupMenu1 && IsNonLeftRelease(event))
+    if (watched == legendMenu && IsNonLeftRelease(event))
         return true;
     return QDialog::eventFilter(watched, event);
 }

@@ -18,7 +18,7 @@ class QPushButton;
 class CalendarWindow;
 
 // The text grid: no editing, no range selection, the label column never
-// becomes the current cell, every cell painted by CalendarWindow::GridDrawCell.
+// becomes the current cell, every cell painted by CalendarWindow::drawCell.
 class CalendarGrid : public QTableWidget {
     Q_OBJECT
 public:
@@ -60,34 +60,34 @@ class CalendarWindow : public QDialog {
 public:
     explicit CalendarWindow(SharedState &state, QWidget *parent = nullptr);
 
-    CalendarGrid *Grid = nullptr;
-    PanelStatusBar *StatusBar1 = nullptr;
-    QPushButton *Button1 = nullptr; // "Справка"
-    QPushButton *btnExit = nullptr; // "Закрыть"
-    QMenu *PopupMenu1 = nullptr;    // the legend
-    QAction *N3 = nullptr;
-    QAction *N1 = nullptr;
-    QAction *N4 = nullptr;
-    QAction *N2 = nullptr;
+    CalendarGrid *grid = nullptr;
+    PanelStatusBar *statusBar = nullptr;
+    QPushButton *legendButton = nullptr; // "Справка"
+    QPushButton *closeButton = nullptr; // "Закрыть"
+    QMenu *legendMenu = nullptr;    // the legend
+    QAction *risingItem = nullptr;
+    QAction *badDayItem = nullptr;
+    QAction *fallingItem = nullptr;
+    QAction *criticalItem = nullptr;
 
     // Fills the window from the last year calendar build; runs before every showing.
-    void FormShow();
+    void fillFromModel();
 
     // Paints one cell. `rect` is the cell without its grid lines; `current`
     // is the grid's current cell, `gridFocused` whether the grid has the focus.
-    void GridDrawCell(QPainter &painter, int column, int row, const QRect &rect, bool current, bool gridFocused);
-    void GridMouseDown(Qt::MouseButton button, const QPoint &viewportPos);
-    void GridKeyPress(QChar key);
-    void Button1MouseDown(Qt::MouseButton button, const QPoint &buttonPos);
-    void btnExitClick();
+    void drawCell(QPainter &painter, int column, int row, const QRect &rect, bool current, bool gridFocused);
+    void foldMonthAt(Qt::MouseButton button, const QPoint &viewportPos);
+    void gridKey(QChar key);
+    void showLegend(Qt::MouseButton button, const QPoint &buttonPos);
+    void closeWindow();
 
     // Whether month (0..11) shows only its day-number row.
     bool monthFolded(int month) const;
 
     // Colours of the cells.
-    static QColor DayNumberColour(int criticalCount);
+    static QColor dayNumberColour(int criticalCount);
     // The colour of a mark; nothing for other texts (labels, blanks).
-    static std::optional<QColor> MarkColour(const QString &text);
+    static std::optional<QColor> markColour(const QString &text);
 
     // Cell sizes without the grid line that follows each column and row.
     static constexpr int LabelColumnWidth = 75;
@@ -105,7 +105,7 @@ protected:
     bool eventFilter(QObject *watched, QEvent *event) override;
 
 private:
-    void FormCreate();
+    void setLabelColumnWidth();
     QString cellText(int row, int column) const;
 
     SharedState &m_state;

@@ -72,64 +72,64 @@ ComparisonWindow::ComparisonWindow(SharedState &state, QWidget *parent)
     const QFont formFont = PixelFont(QStringLiteral("Tahoma"), 11);
     setFont(formFont);
 
-    Label1 = new QLabel(QStringLiteral("Дата рождения партнера:"), this);
-    Label1->setObjectName(QStringLiteral("Label1"));
-    Label1->setGeometry(8, 8, 137, 17);
-    Label1->setAlignment(Qt::AlignRight | Qt::AlignVCenter);
+    partnerDateLabel = new QLabel(QStringLiteral("Дата рождения партнера:"), this);
+    partnerDateLabel->setObjectName(QStringLiteral("Label1"));
+    partnerDateLabel->setGeometry(8, 8, 137, 17);
+    partnerDateLabel->setAlignment(Qt::AlignRight | Qt::AlignVCenter);
 
-    DateTimePicker1 = new QDateEdit(this);
-    DateTimePicker1->setObjectName(QStringLiteral("DateTimePicker1"));
-    DateTimePicker1->setGeometry(152, 8, 97, 21);
-    DateTimePicker1->setCalendarPopup(false);
+    partnerDateEdit = new QDateEdit(this);
+    partnerDateEdit->setObjectName(QStringLiteral("DateTimePicker1"));
+    partnerDateEdit->setGeometry(152, 8, 97, 21);
+    partnerDateEdit->setCalendarPopup(false);
     // The years the person editor allows, all of them shown with four digits.
-    DateTimePicker1->setDisplayFormat(PickerDateFormat(QLocale()));
-    DateTimePicker1->setDateRange(QDate(1, 1, 1), QDate(9999, 12, 31));
-    DateTimePicker1->setButtonSymbols(QAbstractSpinBox::UpDownArrows);
+    partnerDateEdit->setDisplayFormat(PickerDateFormat(QLocale()));
+    partnerDateEdit->setDateRange(QDate(1, 1, 1), QDate(9999, 12, 31));
+    partnerDateEdit->setButtonSymbols(QAbstractSpinBox::UpDownArrows);
     // Each field steps round within its range (31 -> 1), so a step always changes the date.
-    DateTimePicker1->setWrapping(true);
-    Label1->setBuddy(DateTimePicker1);
+    partnerDateEdit->setWrapping(true);
+    partnerDateLabel->setBuddy(partnerDateEdit);
 
-    GroupBox1 = new QGroupBox(QStringLiteral(" Совместимость "), this);
-    GroupBox1->setObjectName(QStringLiteral("GroupBox1"));
-    GroupBox1->setGeometry(8, 32, 241, 121);
+    resultsGroup = new QGroupBox(QStringLiteral(" Совместимость "), this);
+    resultsGroup->setObjectName(QStringLiteral("GroupBox1"));
+    resultsGroup->setGeometry(8, 32, 241, 121);
     // The caption sits on the frame line, as the row positions inside expect.
-    GroupBox1->setStyleSheet(QStringLiteral(
+    resultsGroup->setStyleSheet(QStringLiteral(
         "QGroupBox#GroupBox1 { border: 1px solid palette(mid); border-radius: 2px; margin-top: 6px; }"
         "QGroupBox#GroupBox1::title { subcontrol-origin: margin; subcontrol-position: top left; left: 6px; }"));
 
-    Label2 = RowLabel(GroupBox1, formFont, "Label2", QStringLiteral("Физическая:"), 16);
-    Label4 = RowLabel(GroupBox1, formFont, "Label4", QStringLiteral("Эмоциональная:"), 40);
-    Label3 = RowLabel(GroupBox1, formFont, "Label3", QStringLiteral("Интеллектуальная:"), 64);
-    Label5 = RowLabel(GroupBox1, formFont, "Label5", QStringLiteral("Итого:"), 88);
+    physicalLabel = RowLabel(resultsGroup, formFont, "Label2", QStringLiteral("Физическая:"), 16);
+    emotionalLabel = RowLabel(resultsGroup, formFont, "Label4", QStringLiteral("Эмоциональная:"), 40);
+    intellectualLabel = RowLabel(resultsGroup, formFont, "Label3", QStringLiteral("Интеллектуальная:"), 64);
+    totalLabel = RowLabel(resultsGroup, formFont, "Label5", QStringLiteral("Итого:"), 88);
     QFont bold = formFont;
     bold.setBold(true);
-    Label5->setFont(bold);
-    PaintNavy(Label5);
+    totalLabel->setFont(bold);
+    PaintNavy(totalLabel);
 
-    StaticText2 = ResultField(GroupBox1, formFont, "StaticText2", 16);
-    StaticText3 = ResultField(GroupBox1, formFont, "StaticText3", 40);
-    StaticText4 = ResultField(GroupBox1, formFont, "StaticText4", 64);
-    StaticText5 = ResultField(GroupBox1, formFont, "StaticText5", 88);
-    PaintNavy(StaticText5);
+    physicalResult = ResultField(resultsGroup, formFont, "StaticText2", 16);
+    emotionalResult = ResultField(resultsGroup, formFont, "StaticText3", 40);
+    intellectualResult = ResultField(resultsGroup, formFont, "StaticText4", 64);
+    totalResult = ResultField(resultsGroup, formFont, "StaticText5", 88);
+    PaintNavy(totalResult);
     // A screen reader reads an empty result by its row's caption, not by
     // the group's title; a filled one by its value.
-    for (auto [row, field] : {std::pair{Label2, StaticText2}, std::pair{Label4, StaticText3},
-                              std::pair{Label3, StaticText4}, std::pair{Label5, StaticText5}})
+    for (auto [row, field] : {std::pair{physicalLabel, physicalResult}, std::pair{emotionalLabel, emotionalResult},
+                              std::pair{intellectualLabel, intellectualResult}, std::pair{totalLabel, totalResult}})
         row->setBuddy(field);
 
-    Button2 = new QPushButton(QStringLiteral("Ok"), this);
-    Button2->setObjectName(QStringLiteral("Button2"));
-    Button2->setGeometry(93, 162, 75, 21);
-    Button2->setAutoDefault(false);
-    connect(Button2, &QPushButton::clicked, this, &ComparisonWindow::Button2Click);
+    okButton = new QPushButton(QStringLiteral("Ok"), this);
+    okButton->setObjectName(QStringLiteral("Button2"));
+    okButton->setGeometry(93, 162, 75, 21);
+    okButton->setAutoDefault(false);
+    connect(okButton, &QPushButton::clicked, this, &ComparisonWindow::compare);
 
-    Button1 = new QPushButton(QStringLiteral("Закрыть"), this);
-    Button1->setObjectName(QStringLiteral("Button1"));
-    Button1->setGeometry(173, 162, 75, 21);
-    Button1->setAutoDefault(false);
-    connect(Button1, &QPushButton::clicked, this, [this] { done(2); });
+    closeButton = new QPushButton(QStringLiteral("Закрыть"), this);
+    closeButton->setObjectName(QStringLiteral("Button1"));
+    closeButton->setGeometry(173, 162, 75, 21);
+    closeButton->setAutoDefault(false);
+    connect(closeButton, &QPushButton::clicked, this, [this] { done(2); });
 
-    connect(DateTimePicker1, &QDateEdit::dateChanged, this, &ComparisonWindow::Button2Click);
+    connect(partnerDateEdit, &QDateEdit::dateChanged, this, &ComparisonWindow::compare);
 }
 
 void ComparisonWindow::reject() { done(2); }
@@ -142,44 +142,44 @@ void ComparisonWindow::showEvent(QShowEvent *event)
         QDialog::showEvent(event);
         return;
     }
-    StaticText2->clear();
-    StaticText3->clear();
-    StaticText4->clear();
-    StaticText5->clear();
+    physicalResult->clear();
+    emotionalResult->clear();
+    intellectualResult->clear();
+    totalResult->clear();
     {
         // Setting today is not a change by the user: no computation.
-        const QSignalBlocker quiet(DateTimePicker1);
-        DateTimePicker1->setDate(Clock::today());
+        const QSignalBlocker quiet(partnerDateEdit);
+        partnerDateEdit->setDate(Clock::today());
     }
-    DateTimePicker1->setFocus();
+    partnerDateEdit->setFocus();
     CentreOnDesktop(this);
     QDialog::showEvent(event);
 }
 
-void ComparisonWindow::Compute()
+void ComparisonWindow::computeResults()
 {
     if (!IsCalendarDate(m_state.subjectYear, m_state.subjectMonth, m_state.subjectDay))
         throw InvalidDateError();
     const QDate subject(m_state.subjectYear, m_state.subjectMonth, m_state.subjectDay);
-    const QDate partner = DateTimePicker1->date();
+    const QDate partner = partnerDateEdit->date();
     const auto days = static_cast<double>(std::llabs(subject.toJulianDay() - partner.toJulianDay()));
 
     const CyclePeriods periods = m_state.periods;
     const std::optional<double> physical = MatchPercent(days, periods.physical);
-    StaticText2->setText(MatchText(physical));
+    physicalResult->setText(MatchText(physical));
     const std::optional<double> emotional = MatchPercent(days, periods.emotional);
-    StaticText3->setText(MatchText(emotional));
+    emotionalResult->setText(MatchText(emotional));
     const std::optional<double> intellectual = MatchPercent(days, periods.intellectual);
-    StaticText4->setText(MatchText(intellectual));
-    StaticText5->setText(MatchText(MatchTotal(physical, emotional, intellectual)));
+    intellectualResult->setText(MatchText(intellectual));
+    totalResult->setText(MatchText(MatchTotal(physical, emotional, intellectual)));
 }
 
-void ComparisonWindow::Button2Click()
+void ComparisonWindow::compare()
 {
     // Runs from a signal inside the modal window: nothing may escape into the event loop.
     QString failure;
     try {
-        Compute();
+        computeResults();
         return;
     } catch (const KelvoraError &e) {
         failure = e.message();

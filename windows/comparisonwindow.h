@@ -14,24 +14,24 @@ class ComparisonWindow : public QDialog {
 public:
     explicit ComparisonWindow(SharedState &state, QWidget *parent = nullptr);
 
-    QLabel *Label1 = nullptr;
-    QDateEdit *DateTimePicker1 = nullptr;
-    QGroupBox *GroupBox1 = nullptr;
-    QLabel *Label2 = nullptr;      // "Физическая:"
-    QLabel *Label4 = nullptr;      // "Эмоциональная:"
-    QLabel *Label3 = nullptr;      // "Интеллектуальная:"
-    QLabel *Label5 = nullptr;      // "Итого:"
-    QLabel *StaticText2 = nullptr; // physical
-    QLabel *StaticText3 = nullptr; // emotional
-    QLabel *StaticText4 = nullptr; // intellectual
-    QLabel *StaticText5 = nullptr; // total
-    QPushButton *Button2 = nullptr; // "Ok"
-    QPushButton *Button1 = nullptr; // "Закрыть"
+    QLabel *partnerDateLabel = nullptr;
+    QDateEdit *partnerDateEdit = nullptr;
+    QGroupBox *resultsGroup = nullptr;
+    QLabel *physicalLabel = nullptr;      // "Физическая:"
+    QLabel *emotionalLabel = nullptr;      // "Эмоциональная:"
+    QLabel *intellectualLabel = nullptr;      // "Интеллектуальная:"
+    QLabel *totalLabel = nullptr;      // "Итого:"
+    QLabel *physicalResult = nullptr; // physical
+    QLabel *emotionalResult = nullptr; // emotional
+    QLabel *intellectualResult = nullptr; // intellectual
+    QLabel *totalResult = nullptr; // total
+    QPushButton *okButton = nullptr; // "Ok"
+    QPushButton *closeButton = nullptr; // "Закрыть"
 
     // The computation, run by "Ok" and by every change of the partner's date.
     // Reports a subject date the calendar cannot hold in the general error
     // box and leaves the four fields as they were.
-    void Button2Click();
+    void compare();
 
     // Close box, Esc and "Закрыть" all answer 2.
     void reject() override;
@@ -43,7 +43,7 @@ protected:
 
 private:
     // Fills the four fields; throws KelvoraError for an invalid subject date.
-    void Compute();
+    void computeResults();
 
     SharedState &m_state;
 };

@@ -18,28 +18,28 @@ ConfirmDialog::ConfirmDialog(QWidget *parent)
     formFont.setPointSize(8);
     setFont(formFont);
 
-    Label1 = new QLabel(this);
-    Label1->setObjectName(QStringLiteral("Label1"));
-    Label1->setGeometry(8, 8, 233, 16);
-    Label1->setAlignment(Qt::AlignCenter);
-    Label1->setWordWrap(false);
+    questionLabel = new QLabel(this);
+    questionLabel->setObjectName(QStringLiteral("Label1"));
+    questionLabel->setGeometry(8, 8, 233, 16);
+    questionLabel->setAlignment(Qt::AlignCenter);
+    questionLabel->setWordWrap(false);
     // The question names a person exactly as typed, markup and all.
-    Label1->setTextFormat(Qt::PlainText);
+    questionLabel->setTextFormat(Qt::PlainText);
     QFont bold = formFont;
     bold.setBold(true);
-    Label1->setFont(bold);
+    questionLabel->setFont(bold);
 
-    Button1 = new QPushButton(QStringLiteral("Да"), this);
-    Button1->setObjectName(QStringLiteral("Button1"));
-    Button1->setGeometry(40, 32, 75, 25);
-    connect(Button1, &QPushButton::clicked, this, [this] { done(1); });
+    yesButton = new QPushButton(QStringLiteral("Да"), this);
+    yesButton->setObjectName(QStringLiteral("Button1"));
+    yesButton->setGeometry(40, 32, 75, 25);
+    connect(yesButton, &QPushButton::clicked, this, [this] { done(1); });
 
-    Button2 = new QPushButton(QStringLiteral("Нет"), this);
-    Button2->setObjectName(QStringLiteral("Button2"));
-    Button2->setGeometry(134, 32, 75, 25);
-    connect(Button2, &QPushButton::clicked, this, [this] { done(2); });
+    noButton = new QPushButton(QStringLiteral("Нет"), this);
+    noButton->setObjectName(QStringLiteral("Button2"));
+    noButton->setGeometry(134, 32, 75, 25);
+    connect(noButton, &QPushButton::clicked, this, [this] { done(2); });
     // Neither button answers Enter, not even when it has the focus.
-    for (QPushButton *button : {Button1, Button2})
+    for (QPushButton *button : {yesButton, noButton})
         button->setAutoDefault(false);
 }
 
@@ -56,7 +56,7 @@ void ConfirmDialog::showEvent(QShowEvent *event)
     if (!event->spontaneous()) {
         CentreOnDesktop(this);
         // Each question starts with "Да" focused, as a fresh dialog would.
-        Button1->setFocus();
+        yesButton->setFocus();
     }
     QDialog::showEvent(event);
 }

@@ -11,9 +11,9 @@ class ConfirmDialog : public QDialog {
 public:
     explicit ConfirmDialog(QWidget *parent = nullptr);
 
-    QLabel *Label1 = nullptr;
-    QPushButton *Button1 = nullptr; // "Да"
-    QPushButton *Button2 = nullptr; // "Нет"
+    QLabel *questionLabel = nullptr;
+    QPushButton *yesButton = nullptr; // "Да"
+    QPushButton *noButton = nullptr; // "Нет"
 
     // Closing the window by other means answers "Нет".
     void reject() override;

@@ -60,78 +60,78 @@ MonthDialog::MonthDialog(QWidget *parent) : QDialog(parent)
     setFixedSize(201, 93);
     setFont(MonthReportFormFont());
 
-    Panel1 = new QFrame(this);
-    Panel1->setObjectName(QStringLiteral("Panel1"));
-    Panel1->setFrameStyle(QFrame::Panel | QFrame::Sunken);
-    Panel1->setGeometry(0, 0, 201, 93);
+    panel = new QFrame(this);
+    panel->setObjectName(QStringLiteral("Panel1"));
+    panel->setFrameStyle(QFrame::Panel | QFrame::Sunken);
+    panel->setGeometry(0, 0, 201, 93);
 
-    Label1 = new QLabel(QStringLiteral("Месяц"), Panel1);
-    Label1->setObjectName(QStringLiteral("Label1"));
-    Label1->setAlignment(Qt::AlignRight | Qt::AlignTop);
-    Label1->setGeometry(7, 8, 33, 19);
+    monthLabel = new QLabel(QStringLiteral("Месяц"), panel);
+    monthLabel->setObjectName(QStringLiteral("Label1"));
+    monthLabel->setAlignment(Qt::AlignRight | Qt::AlignTop);
+    monthLabel->setGeometry(7, 8, 33, 19);
 
-    ComboBox1 = new QComboBox(Panel1);
-    ComboBox1->setObjectName(QStringLiteral("ComboBox1"));
-    ComboBox1->setEditable(false);
-    ComboBox1->addItems(MonthNames);
-    ComboBox1->setMaxVisibleItems(12);
-    ComboBox1->setGeometry(48, 8, 147, 21);
+    monthBox = new QComboBox(panel);
+    monthBox->setObjectName(QStringLiteral("ComboBox1"));
+    monthBox->setEditable(false);
+    monthBox->addItems(MonthNames);
+    monthBox->setMaxVisibleItems(12);
+    monthBox->setGeometry(48, 8, 147, 21);
 
-    Label2 = new QLabel(QStringLiteral("Год"), Panel1);
-    Label2->setObjectName(QStringLiteral("Label2"));
-    Label2->setAlignment(Qt::AlignRight | Qt::AlignTop);
-    Label2->setGeometry(16, 32, 24, 19);
+    yearLabel = new QLabel(QStringLiteral("Год"), panel);
+    yearLabel->setObjectName(QStringLiteral("Label2"));
+    yearLabel->setAlignment(Qt::AlignRight | Qt::AlignTop);
+    yearLabel->setGeometry(16, 32, 24, 19);
 
-    Year = new YearSpinBox(Panel1);
-    Year->setObjectName(QStringLiteral("Year"));
-    Year->setRange(0, 9999);
-    Year->setGeometry(48, 32, 73, 22);
+    yearEdit = new YearSpinBox(panel);
+    yearEdit->setObjectName(QStringLiteral("Year"));
+    yearEdit->setRange(0, 9999);
+    yearEdit->setGeometry(48, 32, 73, 22);
 
-    Button1 = new QPushButton(QStringLiteral("Сформировать"), Panel1);
-    Button1->setObjectName(QStringLiteral("Button1"));
-    Button1->setGeometry(8, 64, 90, 21);
+    buildButton = new QPushButton(QStringLiteral("Сформировать"), panel);
+    buildButton->setObjectName(QStringLiteral("Button1"));
+    buildButton->setGeometry(8, 64, 90, 21);
 
-    Button2 = new QPushButton(QStringLiteral("Отмена"), Panel1);
-    Button2->setObjectName(QStringLiteral("Button2"));
-    Button2->setGeometry(104, 64, 90, 21);
+    cancelButton = new QPushButton(QStringLiteral("Отмена"), panel);
+    cancelButton->setObjectName(QStringLiteral("Button2"));
+    cancelButton->setGeometry(104, 64, 90, 21);
 
     // Neither button answers Enter by itself.
-    for (QPushButton *b : {Button1, Button2}) {
+    for (QPushButton *b : {buildButton, cancelButton}) {
         b->setAutoDefault(false);
         b->setDefault(false);
     }
-    setTabOrder(Button1, Button2);
-    setTabOrder(Button2, ComboBox1);
-    setTabOrder(ComboBox1, Year);
+    setTabOrder(buildButton, cancelButton);
+    setTabOrder(cancelButton, monthBox);
+    setTabOrder(monthBox, yearEdit);
 
-    connect(Button1, &QPushButton::clicked, this, &MonthDialog::Button1Click);
-    connect(Button2, &QPushButton::clicked, this, &MonthDialog::Button2Click);
+    connect(buildButton, &QPushButton::clicked, this, &MonthDialog::confirmChoice);
+    connect(cancelButton, &QPushButton::clicked, this, &MonthDialog::cancel);
 }
 
-void MonthDialog::Preset(const QDate &date)
+void MonthDialog::preset(const QDate &date)
 {
-    ComboBox1->setCurrentIndex(date.month() - 1);
-    Year->setValue(date.year());
+    monthBox->setCurrentIndex(date.month() - 1);
+    yearEdit->setValue(date.year());
 }
 
-int MonthDialog::ChosenMonth() const
+int MonthDialog::chosenMonth() const
 {
-    return qBound(0, ComboBox1->currentIndex(), 11) + 1;
+    return qBound(0, monthBox->currentIndex(), 11) + 1;
 }
 
-int MonthDialog::ChosenYear() const
+int MonthDialog::chosenYear() const
 {
-    return Year->ReadValue();
+    return yearEdit->readValue();
 }
 
-void MonthDialog::Button1Click()
+void MonthDialog::confirmChoice()
 {
     // The typed text counts even if the focus never left the field.
-    Year->interpretText();
+    yearEdit->interpretText();
     done(1);
 }
 
-void MonthDialog::Button2Click()
+void MonthDialog::cancel()
 {
     done(2);
 }
@@ -145,7 +145,7 @@ void MonthDialog::showEvent(QShowEvent *event)
 {
     if (!event->spontaneous()) {
         CentreOnDesktop(this);
-        Button1->setFocus();
+        buildButton->setFocus();
     }
     QDialog::showEvent(event);
 }

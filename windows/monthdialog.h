@@ -21,7 +21,7 @@ public:
     explicit YearSpinBox(QWidget *parent = nullptr);
 
     // The value the text in the field stands for now.
-    int ReadValue() const { return valueFromText(cleanText()); }
+    int readValue() const { return valueFromText(cleanText()); }
 
 protected:
     QValidator::State validate(QString &input, int &pos) const override;
@@ -34,23 +34,23 @@ class MonthDialog : public QDialog {
 public:
     explicit MonthDialog(QWidget *parent = nullptr);
 
-    QFrame *Panel1 = nullptr;
-    QLabel *Label1 = nullptr;
-    QComboBox *ComboBox1 = nullptr;
-    QLabel *Label2 = nullptr;
-    YearSpinBox *Year = nullptr;
-    QPushButton *Button1 = nullptr;
-    QPushButton *Button2 = nullptr;
+    QFrame *panel = nullptr;
+    QLabel *monthLabel = nullptr;
+    QComboBox *monthBox = nullptr;
+    QLabel *yearLabel = nullptr;
+    YearSpinBox *yearEdit = nullptr;
+    QPushButton *buildButton = nullptr;
+    QPushButton *cancelButton = nullptr;
 
     // Sets the month list and the year to `date`'s month and year.
-    void Preset(const QDate &date);
+    void preset(const QDate &date);
     // The chosen month, 1..12.
-    int ChosenMonth() const;
+    int chosenMonth() const;
     // The year as the spin edit reads its text now.
-    int ChosenYear() const;
+    int chosenYear() const;
 
-    void Button1Click();
-    void Button2Click();
+    void confirmChoice();
+    void cancel();
 
     // A close by the window manager answers like "Отмена".
     void reject() override;

@@ -24,7 +24,7 @@
 #include <algorithm>
 
 namespace {
-QFont FormFont() { return PixelFont(QStringLiteral("Tahoma"), 11); }
+QFont editorFont() { return PixelFont(QStringLiteral("Tahoma"), 11); }
 
 constexpr int FaceCount = 32; // the balloon after them is never offered
 constexpr int PictureItemHeight = 16;
@@ -48,7 +48,7 @@ protected:
         const QRect item(field.left(), field.top() + (field.height() - PictureItemHeight) / 2, field.width(),
                          PictureItemHeight);
         if (currentIndex() >= 0)
-            m_form->ComboBox2DrawItem(&painter, currentIndex(), item, hasFocus());
+            m_form->drawPicture(&painter, currentIndex(), item, hasFocus());
     }
 
 private:
@@ -62,7 +62,7 @@ public:
 
     void paint(QPainter *painter, const QStyleOptionViewItem &option, const QModelIndex &index) const override
     {
-        m_form->ComboBox2DrawItem(painter, index.row(), option.rect, option.state & QStyle::State_Selected);
+        m_form->drawPicture(painter, index.row(), option.rect, option.state & QStyle::State_Selected);
     }
     QSize sizeHint(const QStyleOptionViewItem &option, const QModelIndex &) const override
     {
@@ -73,7 +73,7 @@ private:
     PersonEditor *m_form;
 };
 
-QPushButton *Button(const char *name, const QString &text, const QRect &geometry, QWidget *parent)
+QPushButton *makeButton(const char *name, const QString &text, const QRect &geometry, QWidget *parent)
 {
     auto *button = new QPushButton(text, parent);
     button->setObjectName(QString::fromLatin1(name));
@@ -97,74 +97,74 @@ PersonEditor::PersonEditor(SharedState &state, QWidget *parent)
     setObjectName(QStringLiteral("Form2"));
     setModal(true);
     setFixedSize(257, 89);
-    setFont(FormFont());
+    setFont(editorFont());
 
-    Panel1 = new QFrame(this);
-    Panel1->setObjectName(QStringLiteral("Panel1"));
-    Panel1->setFrameStyle(QFrame::Panel | QFrame::Sunken);
-    Panel1->setLineWidth(1);
-    Panel1->setGeometry(0, 0, 257, 89);
+    panel = new QFrame(this);
+    panel->setObjectName(QStringLiteral("Panel1"));
+    panel->setFrameStyle(QFrame::Panel | QFrame::Sunken);
+    panel->setLineWidth(1);
+    panel->setGeometry(0, 0, 257, 89);
 
-    Label1 = new QLabel(QStringLiteral("Имя"), Panel1);
-    Label1->setObjectName(QStringLiteral("Label1"));
-    Label1->setGeometry(8, 8, 30, 21);
+    nameLabel = new QLabel(QStringLiteral("Имя"), panel);
+    nameLabel->setObjectName(QStringLiteral("Label1"));
+    nameLabel->setGeometry(8, 8, 30, 21);
 
-    Edit1 = new QLineEdit(Panel1);
-    Edit1->setObjectName(QStringLiteral("Edit1"));
-    Edit1->setGeometry(40, 8, 153, 21);
-    Label1->setBuddy(Edit1);
+    nameEdit = new QLineEdit(panel);
+    nameEdit->setObjectName(QStringLiteral("Edit1"));
+    nameEdit->setGeometry(40, 8, 153, 21);
+    nameLabel->setBuddy(nameEdit);
 
-    ComboBox2 = new PictureComboBox(this, Panel1);
-    ComboBox2->setObjectName(QStringLiteral("ComboBox2"));
-    ComboBox2->setGeometry(200, 8, 49, 22);
+    pictureBox = new PictureComboBox(this, panel);
+    pictureBox->setObjectName(QStringLiteral("ComboBox2"));
+    pictureBox->setGeometry(200, 8, 49, 22);
     // A plain list rather than a menu-like popup, so ten rows show at a time.
-    ComboBox2->setStyleSheet(QStringLiteral("QComboBox { combobox-popup: 0; }"));
-    ComboBox2->setItemDelegate(new PictureDelegate(this, ComboBox2));
-    ComboBox2->setMaxVisibleItems(10);
+    pictureBox->setStyleSheet(QStringLiteral("QComboBox { combobox-popup: 0; }"));
+    pictureBox->setItemDelegate(new PictureDelegate(this, pictureBox));
+    pictureBox->setMaxVisibleItems(10);
     for (int i = 0; i < FaceCount; ++i)
-        ComboBox2->addItem(QString());
-    QPalette listPalette = ComboBox2->view()->palette();
+        pictureBox->addItem(QString());
+    QPalette listPalette = pictureBox->view()->palette();
     listPalette.setColor(QPalette::Base, Qt::white);
-    ComboBox2->view()->setPalette(listPalette);
+    pictureBox->view()->setPalette(listPalette);
 
-    Label2 = new QLabel(QStringLiteral("Дата рождения"), Panel1);
-    Label2->setObjectName(QStringLiteral("Label2"));
-    Label2->setGeometry(8, 32, 86, 21);
+    birthDateLabel = new QLabel(QStringLiteral("Дата рождения"), panel);
+    birthDateLabel->setObjectName(QStringLiteral("Label2"));
+    birthDateLabel->setGeometry(8, 32, 86, 21);
 
-    DateTimePicker1 = new QDateEdit(Panel1);
-    DateTimePicker1->setObjectName(QStringLiteral("DateTimePicker1"));
-    DateTimePicker1->setGeometry(96, 32, 97, 21);
-    DateTimePicker1->setCalendarPopup(false);
-    DateTimePicker1->setDisplayFormat(PickerDateFormat(QLocale()));
-    DateTimePicker1->setDateRange(QDate(1, 1, 1), QDate(9999, 12, 31));
-    Label2->setBuddy(DateTimePicker1);
+    birthDateEdit = new QDateEdit(panel);
+    birthDateEdit->setObjectName(QStringLiteral("DateTimePicker1"));
+    birthDateEdit->setGeometry(96, 32, 97, 21);
+    birthDateEdit->setCalendarPopup(false);
+    birthDateEdit->setDisplayFormat(PickerDateFormat(QLocale()));
+    birthDateEdit->setDateRange(QDate(1, 1, 1), QDate(9999, 12, 31));
+    birthDateLabel->setBuddy(birthDateEdit);
 
-    ComboBox1 = new QComboBox(Panel1);
-    ComboBox1->setObjectName(QStringLiteral("ComboBox1"));
-    ComboBox1->setGeometry(200, 32, 49, 21);
-    ComboBox1->addItem(QStringLiteral("AM"));
-    ComboBox1->addItem(QStringLiteral("PM"));
-    ComboBox1->setToolTip(QStringLiteral("Время суток"));
+    halfDayBox = new QComboBox(panel);
+    halfDayBox->setObjectName(QStringLiteral("ComboBox1"));
+    halfDayBox->setGeometry(200, 32, 49, 21);
+    halfDayBox->addItem(QStringLiteral("AM"));
+    halfDayBox->addItem(QStringLiteral("PM"));
+    halfDayBox->setToolTip(QStringLiteral("Время суток"));
     // The picture list has no text and no label on screen; a screen reader
     // still names it.
-    ComboBox2->setAccessibleName(QStringLiteral("Картинка"));
+    pictureBox->setAccessibleName(QStringLiteral("Картинка"));
 
-    Button1 = Button("Button1", QStringLiteral("Сохранить"), QRect(96, 62, 75, 21), Panel1);
-    Button1->setEnabled(false);
-    Button2 = Button("Button2", QStringLiteral("Отмена"), QRect(176, 62, 75, 21), Panel1);
+    saveButton = makeButton("Button1", QStringLiteral("Сохранить"), QRect(96, 62, 75, 21), panel);
+    saveButton->setEnabled(false);
+    cancelButton = makeButton("Button2", QStringLiteral("Отмена"), QRect(176, 62, 75, 21), panel);
 
-    setTabOrder(Edit1, ComboBox2);
-    setTabOrder(ComboBox2, DateTimePicker1);
-    setTabOrder(DateTimePicker1, ComboBox1);
-    setTabOrder(ComboBox1, Button1);
-    setTabOrder(Button1, Button2);
+    setTabOrder(nameEdit, pictureBox);
+    setTabOrder(pictureBox, birthDateEdit);
+    setTabOrder(birthDateEdit, halfDayBox);
+    setTabOrder(halfDayBox, saveButton);
+    setTabOrder(saveButton, cancelButton);
 
-    connect(Edit1, &QLineEdit::textChanged, this, [this] { Edit1Change(); });
-    connect(Button1, &QPushButton::clicked, this, [this] { Button1Click(); });
-    connect(Button2, &QPushButton::clicked, this, [this] { SpeedButton2Click(); });
+    connect(nameEdit, &QLineEdit::textChanged, this, [this] { updateSaveButton(); });
+    connect(saveButton, &QPushButton::clicked, this, [this] { save(); });
+    connect(cancelButton, &QPushButton::clicked, this, [this] { cancel(); });
 }
 
-QDate PersonEditor::NearestValidDate(int year, int month, int day)
+QDate PersonEditor::nearestValidDate(int year, int month, int day)
 {
     const int y = std::clamp(year, 1, 9999);
     const int m = std::clamp(month, 1, 12);
@@ -172,65 +172,65 @@ QDate PersonEditor::NearestValidDate(int year, int month, int day)
     return QDate(y, m, d);
 }
 
-void PersonEditor::PrepareAdd()
+void PersonEditor::prepareAdd()
 {
-    Edit1->setText(QString());
-    DateTimePicker1->setDate(Clock::today());
-    ComboBox1->setCurrentIndex(0);
-    ComboBox2->setCurrentIndex(0);
+    nameEdit->setText(QString());
+    birthDateEdit->setDate(Clock::today());
+    halfDayBox->setCurrentIndex(0);
+    pictureBox->setCurrentIndex(0);
     setWindowTitle(QStringLiteral("Добавление записи"));
-    m_saveAction = &PersonEditor::NewClick;
-    Edit1Change();
+    m_saveAction = &PersonEditor::saveNew;
+    updateSaveButton();
 }
 
-void PersonEditor::PrepareEdit()
+void PersonEditor::prepareEdit()
 {
     const int index = m_state.editedPersonIndex;
     if (index < 0 || index >= m_state.people.count())
         throw ListIndexError(index);
     const Person &person = m_state.people.at(index);
-    Edit1->setText(person.name);
-    DateTimePicker1->setDate(NearestValidDate(person.year, person.month, person.day));
+    nameEdit->setText(person.name);
+    birthDateEdit->setDate(nearestValidDate(person.year, person.month, person.day));
     // Values a hand-edited file may hold beyond the lists fall back to the first item.
-    ComboBox1->setCurrentIndex(person.halfDay < ComboBox1->count() ? person.halfDay : 0);
-    ComboBox2->setCurrentIndex(person.picture < FaceCount ? person.picture : 0);
+    halfDayBox->setCurrentIndex(person.halfDay < halfDayBox->count() ? person.halfDay : 0);
+    pictureBox->setCurrentIndex(person.picture < FaceCount ? person.picture : 0);
     setWindowTitle(QStringLiteral("Изменение записи"));
-    m_saveAction = &PersonEditor::EditClick;
-    Edit1Change();
+    m_saveAction = &PersonEditor::saveEdit;
+    updateSaveButton();
 }
 
-void PersonEditor::FormShow() { Edit1->setFocus(); }
+void PersonEditor::focusName() { nameEdit->setFocus(); }
 
-bool PersonEditor::NameAcceptable() const
+bool PersonEditor::nameAcceptable() const
 {
     // A name the settings file would alter or split is refused like an empty one.
-    const QString name = Edit1->text();
+    const QString name = nameEdit->text();
     return !name.trimmed().isEmpty() && NameFitsSettingsFile(name);
 }
 
-void PersonEditor::Edit1Change() { Button1->setEnabled(NameAcceptable()); }
+void PersonEditor::updateSaveButton() { saveButton->setEnabled(nameAcceptable()); }
 
-void PersonEditor::ComboBox2DrawItem(QPainter *painter, int index, const QRect &rect, bool selected)
+void PersonEditor::drawPicture(QPainter *painter, int index, const QRect &rect, bool selected)
 {
     const QPixmap face = Pictures::imageList1Pixmap(index);
     painter->fillRect(rect, selected ? palette().color(QPalette::Active, QPalette::Highlight) : QColor(Qt::white));
     painter->drawPixmap(rect.left() + 2, rect.top(), face);
 }
 
-Person PersonEditor::PersonFromFields() const
+Person PersonEditor::personFromFields() const
 {
     Person person;
-    person.name = Edit1->text(); // as typed, blanks at the ends included
-    const QDate date = DateTimePicker1->date();
+    person.name = nameEdit->text(); // as typed, blanks at the ends included
+    const QDate date = birthDateEdit->date();
     person.day = quint8(date.day());
     person.month = quint8(date.month());
     person.year = quint16(date.year());
-    person.halfDay = quint8(std::max(0, ComboBox1->currentIndex()));
-    person.picture = quint8(std::max(0, ComboBox2->currentIndex()));
+    person.halfDay = quint8(std::max(0, halfDayBox->currentIndex()));
+    person.picture = quint8(std::max(0, pictureBox->currentIndex()));
     return person;
 }
 
-bool PersonEditor::SaveList(const PersonList &changed)
+bool PersonEditor::saveList(const PersonList &changed)
 {
     try {
         SaveSettingsFile(m_state.settingsPath, changed, m_state.periods);
@@ -243,19 +243,19 @@ bool PersonEditor::SaveList(const PersonList &changed)
     return true;
 }
 
-void PersonEditor::NewClick()
+void PersonEditor::saveNew()
 {
-    if (!NameAcceptable())
+    if (!nameAcceptable())
         return;
     PersonList changed = m_state.people;
-    changed.append(PersonFromFields());
-    if (SaveList(changed))
+    changed.append(personFromFields());
+    if (saveList(changed))
         done(1);
 }
 
-void PersonEditor::EditClick()
+void PersonEditor::saveEdit()
 {
-    if (!NameAcceptable())
+    if (!nameAcceptable())
         return;
     const int index = m_state.editedPersonIndex;
     if (index < 0 || index >= m_state.people.count()) {
@@ -264,14 +264,14 @@ void PersonEditor::EditClick()
         return;
     }
     PersonList changed = m_state.people;
-    changed.replace(index, PersonFromFields());
-    if (SaveList(changed))
+    changed.replace(index, personFromFields());
+    if (saveList(changed))
         done(1);
 }
 
-void PersonEditor::SpeedButton2Click() { done(2); }
+void PersonEditor::cancel() { done(2); }
 
-void PersonEditor::Button1Click() { (this->*m_saveAction)(); }
+void PersonEditor::save() { (this->*m_saveAction)(); }
 
 void PersonEditor::reject() { done(2); }
 
@@ -279,7 +279,7 @@ void PersonEditor::showEvent(QShowEvent *event)
 {
     if (!event->spontaneous()) {
         CentreOnDesktop(this);
-        FormShow();
+        focusName();
     }
     QDialog::showEvent(event);
 }

@@ -25,11 +25,11 @@ PreviewWindow::PreviewWindow(QWidget *parent) : QWidget(parent)
     resize(545, 403);
     setFont(MonthReportFormFont());
 
-    ToolBar1 = new QFrame(this);
-    ToolBar1->setObjectName(QStringLiteral("ToolBar1"));
+    toolBar = new QFrame(this);
+    toolBar->setObjectName(QStringLiteral("ToolBar1"));
 
     auto button = [this](const char *name, const QString &caption, int left) {
-        auto *b = new QToolButton(ToolBar1);
+        auto *b = new QToolButton(toolBar);
         b->setObjectName(QLatin1String(name));
         b->setText(caption);
         b->setAutoRaise(true); // flat
@@ -37,30 +37,30 @@ PreviewWindow::PreviewWindow(QWidget *parent) : QWidget(parent)
         b->setGeometry(left, 3, 67, 22);
         return b;
     };
-    SpeedButton1 = button("SpeedButton1", QStringLiteral("Печать"), 0);
-    SpeedButton2 = button("SpeedButton2", QStringLiteral("Настройка"), 67);
-    SpeedButton3 = button("SpeedButton3", QStringLiteral("Закрыть"), 134);
+    printButton = button("SpeedButton1", QStringLiteral("Печать"), 0);
+    setupButton = button("SpeedButton2", QStringLiteral("Настройка"), 67);
+    closeButton = button("SpeedButton3", QStringLiteral("Закрыть"), 134);
 
-    QRPreview = new ReportEngine::ReportPreview(this);
-    QRPreview->setObjectName(QStringLiteral("QRPreview"));
+    preview = new ReportEngine::ReportPreview(this);
+    preview->setObjectName(QStringLiteral("QRPreview"));
 
-    connect(SpeedButton1, &QToolButton::clicked, this, &PreviewWindow::PrintButton);
-    connect(SpeedButton2, &QToolButton::clicked, this, &PreviewWindow::SpeedButton2Click);
-    connect(SpeedButton3, &QToolButton::clicked, this, &PreviewWindow::SpeedButton3Click);
+    connect(printButton, &QToolButton::clicked, this, &PreviewWindow::print);
+    connect(setupButton, &QToolButton::clicked, this, &PreviewWindow::setUpPrinter);
+    connect(closeButton, &QToolButton::clicked, this, &PreviewWindow::closeWindow);
 }
 
 void PreviewWindow::resizeEvent(QResizeEvent *event)
 {
-    ToolBar1->setGeometry(0, 0, width(), ToolBarHeight);
-    QRPreview->setGeometry(0, ToolBarHeight, width(), qMax(0, height() - ToolBarHeight));
+    toolBar->setGeometry(0, 0, width(), ToolBarHeight);
+    preview->setGeometry(0, ToolBarHeight, width(), qMax(0, height() - ToolBarHeight));
     QWidget::resizeEvent(event);
 }
 
-void PreviewWindow::ShowPreview(ReportEngine::Report &report, ReportEngine::ReportPrinter &printer)
+void PreviewWindow::showReport(ReportEngine::Report &report, ReportEngine::ReportPrinter &printer)
 {
     m_report = &report;
     m_printer = &printer;
-    QRPreview->setReport(&report);
+    preview->setReport(&report);
     if (!isVisible()) {
         CentreOnDesktop(this);
     }
@@ -69,7 +69,7 @@ void PreviewWindow::ShowPreview(ReportEngine::Report &report, ReportEngine::Repo
     activateWindow();
 }
 
-void PreviewWindow::PrintButton()
+void PreviewWindow::print()
 {
     if (!m_report || !m_printer)
         return;
@@ -84,7 +84,7 @@ void PreviewWindow::PrintButton()
     }
 }
 
-void PreviewWindow::SpeedButton2Click()
+void PreviewWindow::setUpPrinter()
 {
     if (!m_report || !m_printer)
         return;
@@ -97,23 +97,23 @@ void PreviewWindow::SpeedButton2Click()
     }
 }
 
-void PreviewWindow::SpeedButton3Click()
+void PreviewWindow::closeWindow()
 {
     close();
 }
 
 void PreviewWindow::closeEvent(QCloseEvent *event)
 {
-    FormClose();
+    endPreview();
     QWidget::closeEvent(event);
 }
 
-void PreviewWindow::FormClose()
+void PreviewWindow::endPreview()
 {
     ReportEngine::Report *report = m_report;
     m_report = nullptr;
     m_printer = nullptr;
-    QRPreview->clear();
+    preview->clear();
     if (report)
         report->endPreview();
 }

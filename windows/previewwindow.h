@@ -17,20 +17,20 @@ class PreviewWindow : public QWidget {
 public:
     explicit PreviewWindow(QWidget *parent = nullptr);
 
-    QFrame *ToolBar1 = nullptr;
-    QToolButton *SpeedButton1 = nullptr; // "Печать"
-    QToolButton *SpeedButton2 = nullptr; // "Настройка"
-    QToolButton *SpeedButton3 = nullptr; // "Закрыть"
-    ReportEngine::ReportPreview *QRPreview = nullptr;
+    QFrame *toolBar = nullptr;
+    QToolButton *printButton = nullptr; // "Печать"
+    QToolButton *setupButton = nullptr; // "Настройка"
+    QToolButton *closeButton = nullptr; // "Закрыть"
+    ReportEngine::ReportPreview *preview = nullptr;
 
-    // Shows `report` in QRPreview and the window itself, not modally.
+    // Shows `report` in preview and the window itself, not modally.
     // "Печать" and "Настройка" work on `printer`.
-    void ShowPreview(ReportEngine::Report &report, ReportEngine::ReportPrinter &printer);
-    ReportEngine::Report *PreviewedReport() const { return m_report; }
+    void showReport(ReportEngine::Report &report, ReportEngine::ReportPrinter &printer);
+    ReportEngine::Report *previewedReport() const { return m_report; }
 
-    void PrintButton();
-    void SpeedButton2Click();
-    void SpeedButton3Click();
+    void print();
+    void setUpPrinter();
+    void closeWindow();
 
 protected:
     void closeEvent(QCloseEvent *event) override;
@@ -38,7 +38,7 @@ protected:
 
 private:
     // Ends the preview and releases the page output.
-    void FormClose();
+    void endPreview();
 
     ReportEngine::Report *m_report = nullptr;
     ReportEngine::ReportPrinter *m_printer = nullptr;

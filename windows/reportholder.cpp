@@ -6,16 +6,16 @@
 ReportHolder::ReportHolder(QWidget *parent) : QWidget(parent)
 {
     setObjectName(QStringLiteral("ReportHolder"));
-    MonthReport::BuildPage(Rep);
-    Rep.onPreview = [this](ReportEngine::Report &) { RepPreview(); };
+    MonthReport::BuildPage(report);
+    report.onPreview = [this](ReportEngine::Report &) { showPreview(); };
 }
 
-void ReportHolder::RepPreview()
+void ReportHolder::showPreview()
 {
     if (!m_preview) {
         // Nowhere to show the page: do not wait for a window that never opens.
-        Rep.endPreview();
+        report.endPreview();
         return;
     }
-    m_preview->ShowPreview(Rep, RepPrinter);
+    m_preview->showReport(report, printer);
 }

@@ -1,6 +1,6 @@
 #pragma once
 // The holder of the printed month page: never shown, it keeps the report
-// `Rep` with its fixed layout and the report's printer settings for the run.
+// `report` with its fixed layout and the report's printer settings for the run.
 #include "report/reportengine.h"
 #include "windows/reportprint.h"
 
@@ -14,15 +14,15 @@ class ReportHolder : public QWidget {
 public:
     explicit ReportHolder(QWidget *parent = nullptr);
 
-    ReportEngine::Report Rep;
-    ReportEngine::ReportPrinter RepPrinter;
+    ReportEngine::Report report;
+    ReportEngine::ReportPrinter printer;
 
     // The window that shows the preview.
-    void SetPreviewWindow(PreviewWindow *form4) { m_preview = form4; }
+    void setPreviewWindow(PreviewWindow *window) { m_preview = window; }
 
     // The report's preview event: hands the page to the preview window and
     // shows it, not modally.
-    void RepPreview();
+    void showPreview();
 
 private:
     QPointer<PreviewWindow> m_preview;

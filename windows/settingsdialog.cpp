@@ -21,13 +21,13 @@
 #include <algorithm>
 
 namespace {
-QFont FormFont() { return PixelFont(QStringLiteral("MS Sans Serif"), 11); }
+QFont dialogFont() { return PixelFont(QStringLiteral("MS Sans Serif"), 11); }
 
-QLabel *RightLabel(const char *name, const QString &text, const QRect &geometry, QWidget *parent)
+QLabel *rightLabel(const char *name, const QString &text, const QRect &geometry, QWidget *parent)
 {
     auto *label = new QLabel(text, parent);
     // The styled group does not hand the form's font down.
-    label->setFont(FormFont());
+    label->setFont(dialogFont());
     label->setObjectName(QString::fromLatin1(name));
     label->setGeometry(geometry);
     label->setAlignment(Qt::AlignRight | Qt::AlignVCenter);
@@ -41,23 +41,23 @@ QLabel *RightLabel(const char *name, const QString &text, const QRect &geometry,
     return label;
 }
 
-QLineEdit *PeriodEdit(const char *name, const QRect &geometry, QWidget *parent)
+QLineEdit *periodEdit(const char *name, const QRect &geometry, QWidget *parent)
 {
     auto *edit = new QLineEdit(parent);
-    edit->setFont(FormFont());
+    edit->setFont(dialogFont());
     edit->setObjectName(QString::fromLatin1(name));
     edit->setGeometry(geometry);
     return edit;
 }
 
 // A long number shows from its first digit.
-void ShowNumber(QLineEdit *edit, double value)
+void showNumber(QLineEdit *edit, double value)
 {
     edit->setText(FormatReal(value));
     edit->setCursorPosition(0);
 }
 
-QPushButton *Button(const char *name, const QString &text, const QRect &geometry, QWidget *parent)
+QPushButton *makeButton(const char *name, const QString &text, const QRect &geometry, QWidget *parent)
 {
     auto *button = new QPushButton(text, parent);
     button->setObjectName(QString::fromLatin1(name));
@@ -78,85 +78,85 @@ SettingsDialog::SettingsDialog(SharedState &state, QWidget *parent)
     // The tray menu stays usable while the settings are open.
     BlockNoOtherWindow(this);
     setFixedSize(201, 163);
-    setFont(FormFont());
+    setFont(dialogFont());
 
-    Panel1 = new QFrame(this);
-    Panel1->setObjectName(QStringLiteral("Panel1"));
-    Panel1->setFrameStyle(QFrame::Panel | QFrame::Sunken);
-    Panel1->setLineWidth(1);
-    Panel1->setGeometry(0, 0, 201, 163);
+    panel = new QFrame(this);
+    panel->setObjectName(QStringLiteral("Panel1"));
+    panel->setFrameStyle(QFrame::Panel | QFrame::Sunken);
+    panel->setLineWidth(1);
+    panel->setGeometry(0, 0, 201, 163);
 
-    CheckBox1 = new QCheckBox(QStringLiteral("Запускать при старте"), Panel1);
-    CheckBox1->setObjectName(QStringLiteral("CheckBox1"));
-    CheckBox1->setGeometry(16, 8, 137, 17);
+    autoStartBox = new QCheckBox(QStringLiteral("Запускать при старте"), panel);
+    autoStartBox->setObjectName(QStringLiteral("CheckBox1"));
+    autoStartBox->setGeometry(16, 8, 137, 17);
 
-    GroupBox1 = new QGroupBox(QStringLiteral(" Периоды циклов "), Panel1);
-    GroupBox1->setObjectName(QStringLiteral("GroupBox1"));
-    GroupBox1->setGeometry(8, 32, 185, 96);
+    periodsGroup = new QGroupBox(QStringLiteral(" Периоды циклов "), panel);
+    periodsGroup->setObjectName(QStringLiteral("GroupBox1"));
+    periodsGroup->setGeometry(8, 32, 185, 96);
     // The frame runs along the group's top edge with the caption inside it,
     // so the captionless button sits just inside the frame's top right corner.
-    GroupBox1->setStyleSheet(QStringLiteral(
+    periodsGroup->setStyleSheet(QStringLiteral(
         "QGroupBox#GroupBox1 { border: 1px solid palette(mid); border-radius: 2px; margin-top: 0px; }"
         "QGroupBox#GroupBox1::title { subcontrol-origin: padding; subcontrol-position: top left; left: 4px; top: 1px; }"));
 
-    Label1 = RightLabel("Label1", QStringLiteral("Физический"), QRect(40, 16, 64, 17), GroupBox1);
-    Edit1 = PeriodEdit("Edit1", QRect(112, 16, 65, 21), GroupBox1);
-    Label2 = RightLabel("Label2", QStringLiteral("Эмоциональный"), QRect(21, 40, 83, 17), GroupBox1);
-    Edit2 = PeriodEdit("Edit2", QRect(112, 40, 65, 21), GroupBox1);
-    Label3 = RightLabel("Label3", QStringLiteral("Интеллектуальный"), QRect(7, 64, 97, 17), GroupBox1);
-    Edit3 = PeriodEdit("Edit3", QRect(112, 64, 65, 21), GroupBox1);
+    physicalLabel = rightLabel("Label1", QStringLiteral("Физический"), QRect(40, 16, 64, 17), periodsGroup);
+    physicalPeriodEdit = periodEdit("Edit1", QRect(112, 16, 65, 21), periodsGroup);
+    emotionalLabel = rightLabel("Label2", QStringLiteral("Эмоциональный"), QRect(21, 40, 83, 17), periodsGroup);
+    emotionalPeriodEdit = periodEdit("Edit2", QRect(112, 40, 65, 21), periodsGroup);
+    intellectualLabel = rightLabel("Label3", QStringLiteral("Интеллектуальный"), QRect(7, 64, 97, 17), periodsGroup);
+    intellectualPeriodEdit = periodEdit("Edit3", QRect(112, 64, 65, 21), periodsGroup);
     // Each field is read out by its label, not by the group's title.
-    Label1->setBuddy(Edit1);
-    Label2->setBuddy(Edit2);
-    Label3->setBuddy(Edit3);
+    physicalLabel->setBuddy(physicalPeriodEdit);
+    emotionalLabel->setBuddy(emotionalPeriodEdit);
+    intellectualLabel->setBuddy(intellectualPeriodEdit);
 
-    Button2 = Button("Button2", QStringLiteral("Сохранить"), QRect(40, 136, 75, 21), Panel1);
-    Button1 = Button("Button1", QStringLiteral("Отмена"), QRect(120, 136, 75, 21), Panel1);
+    saveButton = makeButton("Button2", QStringLiteral("Сохранить"), QRect(40, 136, 75, 21), panel);
+    cancelButton = makeButton("Button1", QStringLiteral("Отмена"), QRect(120, 136, 75, 21), panel);
     // Sits over the frame's top right corner, so it comes after the frame.
-    Button3 = Button("Button3", QString(), QRect(175, 34, 8, 9), Panel1);
-    Button3->raise();
+    defaultsButton = makeButton("Button3", QString(), QRect(175, 34, 8, 9), panel);
+    defaultsButton->raise();
     // No caption and no hint on screen; a screen reader still says what it does.
-    Button3->setAccessibleName(QStringLiteral("Исходные периоды"));
+    defaultsButton->setAccessibleName(QStringLiteral("Исходные периоды"));
 
-    setTabOrder(Button2, Button1);
-    setTabOrder(Button1, CheckBox1);
-    setTabOrder(CheckBox1, Edit1);
-    setTabOrder(Edit1, Edit2);
-    setTabOrder(Edit2, Edit3);
-    setTabOrder(Edit3, Button3);
+    setTabOrder(saveButton, cancelButton);
+    setTabOrder(cancelButton, autoStartBox);
+    setTabOrder(autoStartBox, physicalPeriodEdit);
+    setTabOrder(physicalPeriodEdit, emotionalPeriodEdit);
+    setTabOrder(emotionalPeriodEdit, intellectualPeriodEdit);
+    setTabOrder(intellectualPeriodEdit, defaultsButton);
 
-    connect(Button2, &QPushButton::clicked, this, [this] { Button2Click(); });
-    connect(Button1, &QPushButton::clicked, this, [this] { Button1Click(); });
-    connect(Button3, &QPushButton::clicked, this, [this] { Button3Click(); });
+    connect(saveButton, &QPushButton::clicked, this, [this] { save(); });
+    connect(cancelButton, &QPushButton::clicked, this, [this] { cancel(); });
+    connect(defaultsButton, &QPushButton::clicked, this, [this] { restoreDefaults(); });
 }
 
-void SettingsDialog::FormShow()
+void SettingsDialog::fillFields()
 {
-    ShowNumber(Edit1, m_state.periods.physical);
-    ShowNumber(Edit2, m_state.periods.emotional);
-    ShowNumber(Edit3, m_state.periods.intellectual);
+    showNumber(physicalPeriodEdit, m_state.periods.physical);
+    showNumber(emotionalPeriodEdit, m_state.periods.emotional);
+    showNumber(intellectualPeriodEdit, m_state.periods.intellectual);
 
-    AutoStartFound = false;
+    autoStartFound = false;
     if (const std::optional<QString> held = AutoStart::Find()) {
-        AutoStartFound = true;
+        autoStartFound = true;
         // An entry left behind by a moved or removed program goes at once.
         if (!QFileInfo(*held).isFile()) {
             AutoStart::Delete();
-            AutoStartFound = false;
+            autoStartFound = false;
         }
     }
-    CheckBox1->setChecked(AutoStartFound);
+    autoStartBox->setChecked(autoStartFound);
 }
 
-void SettingsDialog::Button2Click()
+void SettingsDialog::save()
 {
     // Field by field: a period that parsed is taken even if a later one fails.
     const struct {
         QLineEdit *edit;
         double CyclePeriods::*period;
-    } fields[] = {{Edit1, &CyclePeriods::physical},
-                  {Edit2, &CyclePeriods::emotional},
-                  {Edit3, &CyclePeriods::intellectual}};
+    } fields[] = {{physicalPeriodEdit, &CyclePeriods::physical},
+                  {emotionalPeriodEdit, &CyclePeriods::emotional},
+                  {intellectualPeriodEdit, &CyclePeriods::intellectual}};
     for (const auto &field : fields) {
         const std::optional<double> value = ParseReal(field.edit->text());
         if (!value) {
@@ -175,20 +175,20 @@ void SettingsDialog::Button2Click()
         return;
     }
 
-    if (AutoStartFound && !CheckBox1->isChecked())
+    if (autoStartFound && !autoStartBox->isChecked())
         AutoStart::Delete();
-    else if (!AutoStartFound && CheckBox1->isChecked())
+    else if (!autoStartFound && autoStartBox->isChecked())
         AutoStart::Create(AutoStart::ProgramPath());
     done(1);
 }
 
-void SettingsDialog::Button1Click() { done(2); }
+void SettingsDialog::cancel() { done(2); }
 
-void SettingsDialog::Button3Click()
+void SettingsDialog::restoreDefaults()
 {
-    ShowNumber(Edit1, CyclePeriods::DefaultPhysical);
-    ShowNumber(Edit2, CyclePeriods::DefaultEmotional);
-    ShowNumber(Edit3, CyclePeriods::DefaultIntellectual);
+    showNumber(physicalPeriodEdit, CyclePeriods::DefaultPhysical);
+    showNumber(emotionalPeriodEdit, CyclePeriods::DefaultEmotional);
+    showNumber(intellectualPeriodEdit, CyclePeriods::DefaultIntellectual);
 }
 
 void SettingsDialog::reject() { done(2); }
@@ -197,8 +197,8 @@ void SettingsDialog::showEvent(QShowEvent *event)
 {
     if (!event->spontaneous()) {
         CentreOnDesktop(this);
-        FormShow();
-        Button2->setFocus();
+        fillFields();
+        saveButton->setFocus();
     }
     QDialog::showEvent(event);
 }

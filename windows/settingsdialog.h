@@ -15,26 +15,26 @@ class SettingsDialog : public QDialog {
 public:
     explicit SettingsDialog(SharedState &state, QWidget *parent = nullptr);
 
-    QFrame *Panel1 = nullptr;
-    QCheckBox *CheckBox1 = nullptr;
-    QGroupBox *GroupBox1 = nullptr;
-    QLabel *Label1 = nullptr;
-    QLabel *Label2 = nullptr;
-    QLabel *Label3 = nullptr;
-    QLineEdit *Edit1 = nullptr; // physical
-    QLineEdit *Edit2 = nullptr; // emotional
-    QLineEdit *Edit3 = nullptr; // intellectual
-    QPushButton *Button2 = nullptr; // "Сохранить"
-    QPushButton *Button1 = nullptr; // "Отмена"
-    QPushButton *Button3 = nullptr; // the defaults
+    QFrame *panel = nullptr;
+    QCheckBox *autoStartBox = nullptr;
+    QGroupBox *periodsGroup = nullptr;
+    QLabel *physicalLabel = nullptr;
+    QLabel *emotionalLabel = nullptr;
+    QLabel *intellectualLabel = nullptr;
+    QLineEdit *physicalPeriodEdit = nullptr; // physical
+    QLineEdit *emotionalPeriodEdit = nullptr; // emotional
+    QLineEdit *intellectualPeriodEdit = nullptr; // intellectual
+    QPushButton *saveButton = nullptr; // "Сохранить"
+    QPushButton *cancelButton = nullptr; // "Отмена"
+    QPushButton *defaultsButton = nullptr; // the defaults
 
     // Whether, at opening, a start-at-login entry named an existing file.
-    bool AutoStartFound = false;
+    bool autoStartFound = false;
 
-    void FormShow();
-    void Button2Click();
-    void Button1Click();
-    void Button3Click();
+    void fillFields();
+    void save();
+    void cancel();
+    void restoreDefaults();
 
     // Closing the window by other means is "Отмена".
     void reject() override;

@@ -4,12 +4,13 @@
 #include "model/errors.h"
 #include "model/yearmodel.h"
 #include "resources/pictures.h"
-#include "windows/apptitle.h"
 #include "shell/birthday.h"
-#include "windows/dialogs.h"
 #include "shell/singleinstance.h"
-#include "windows/confirmdialog.h"
 #include "store/settingsfile.h"
+#include "windows/apptitle.h"
+#include "windows/confirmdialog.h"
+#include "windows/dialogs.h"
+#include "windows/fixedlayout.h"
 
 #include <QAction>
 #include <QCoreApplication>
@@ -43,16 +44,17 @@ struct PersonCommand {
     void (TrayHost::*handler)(int);
 };
 
+using Names = TrayHost::Names;
 const PersonCommand PersonCommands[] = {
-    {"ShowKelvora", "На экран", 6, &TrayHost::showCalendar},
-    {"PrintKelvora", "На принтер", 4, &TrayHost::printMonth},
-    {"ToExcelKelvora", "MS Excel", 5, &TrayHost::exportWorkbook},
-    {"ToFileKelvora", "В файл...", 7, &TrayHost::saveTextFile},
-    {"bSeparator", nullptr, -1, nullptr},
-    {"LifeChart", "Био-партнёр", 8, &TrayHost::compareWithPartner},
-    {"aSeparator", nullptr, -1, nullptr},
-    {"EditItem", "Изменить...", 3, &TrayHost::editPerson},
-    {"DeleteItem", "Удалить", 0, &TrayHost::deletePerson},
+    {Names::showCalendar, "На экран", 6, &TrayHost::showCalendar},
+    {Names::printMonth, "На принтер", 4, &TrayHost::printMonth},
+    {Names::exportWorkbook, "MS Excel", 5, &TrayHost::exportWorkbook},
+    {Names::saveTextFile, "В файл...", 7, &TrayHost::saveTextFile},
+    {Names::outputsSeparator, nullptr, -1, nullptr},
+    {Names::compareWithPartner, "Био-партнёр", 8, &TrayHost::compareWithPartner},
+    {Names::changesSeparator, nullptr, -1, nullptr},
+    {Names::editPerson, "Изменить...", 3, &TrayHost::editPerson},
+    {Names::deletePerson, "Удалить", 0, &TrayHost::deletePerson},
 };
 
 // A separator never stands first or last, and a run of them shows as one.
@@ -113,7 +115,7 @@ TrayHost::TrayHost(const QString &settingsPath, const ShellOptions &options, QWi
     : QWidget(parent, Qt::Tool | Qt::FramelessWindowHint | Qt::WindowStaysOnTopHint),
       m_trayAvailable(options.trayAvailable)
 {
-    setObjectName(QStringLiteral("InitForm"));
+    setObjectName(QLatin1String(Names::window));
     setWindowTitle(AppTitle());
     resize(169, 52);
     m_state.settingsPath = settingsPath;
@@ -134,7 +136,7 @@ TrayHost::TrayHost(const QString &settingsPath, const ShellOptions &options, QWi
 
     buildFixedItems();
     m_tray = new QSystemTrayIcon(this);
-    m_tray->setObjectName(QStringLiteral("TrayIcon"));
+    m_tray->setObjectName(QLatin1String(Names::trayIcon));
     m_tray->setToolTip(AppTitle());
     // The menu is opened from here, never attached to the icon, so that the
     // menu flag can keep it closed.
@@ -149,7 +151,7 @@ TrayHost::TrayHost(const QString &settingsPath, const ShellOptions &options, QWi
     m_state.rememberedDay = Clock::today();
 
     dayTimer = new QTimer(this);
-    dayTimer->setObjectName(QStringLiteral("Timer1"));
+    dayTimer->setObjectName(QLatin1String(Names::dayTimer));
     dayTimer->setTimerType(Qt::CoarseTimer);
     dayTimer->setInterval(TimerInterval);
     connect(dayTimer, &QTimer::timeout, this, &TrayHost::checkDay);
@@ -175,35 +177,31 @@ TrayHost::~TrayHost()
 
 QAction *TrayHost::addFixedAction(QMenu *menu, const char *name, const QString &picture, const QString &caption)
 {
-    QAction *action = menu->addAction(Pictures::fixedItem(picture), caption);
-    action->setObjectName(QLatin1String(name));
-    return action;
+    return Named(menu->addAction(Pictures::fixedItem(picture), caption), name);
 }
 
 void TrayHost::buildFixedItems()
 {
-    trayMenu = new QMenu(this);
-    trayMenu->setObjectName(QStringLiteral("PopupMenu1"));
-    trayMenu->menuAction()->setObjectName(QStringLiteral("PopupMenu1"));
+    trayMenu = Named(new QMenu(this), Names::trayMenu);
+    Named(trayMenu->menuAction(), Names::trayMenu);
     TidyOnShow(trayMenu);
 
-    trayMenu->addSeparator()->setObjectName(QStringLiteral("N1"));
-    QAction *add = addFixedAction(trayMenu, "new", QStringLiteral("heart"), QStringLiteral("Добавить..."));
-    trayMenu->addSeparator()->setObjectName(QStringLiteral("N3"));
+    Named(trayMenu->addSeparator(), Names::topSeparator);
+    QAction *add = addFixedAction(trayMenu, Names::addPerson, QStringLiteral("heart"), QStringLiteral("Добавить..."));
+    Named(trayMenu->addSeparator(), Names::addSeparator);
 
-    QMenu *param = new QMenu(QStringLiteral("Параметры..."), trayMenu);
-    param->setObjectName(QStringLiteral("Param"));
-    param->menuAction()->setObjectName(QStringLiteral("Param"));
+    QMenu *param = Named(new QMenu(QStringLiteral("Параметры..."), trayMenu), Names::parameters);
+    Named(param->menuAction(), Names::parameters);
     param->setIcon(Pictures::fixedItem(QStringLiteral("wrench")));
     TidyOnShow(param);
     trayMenu->addMenu(param);
-    QAction *mail = addFixedAction(param, "N4", QStringLiteral("envelope"), QStringLiteral("Письмо автору"));
-    QAction *home = addFixedAction(param, "N5", QStringLiteral("house"), QStringLiteral("Страничка автора"));
-    aboutItem = addFixedAction(param, "About", QStringLiteral("bubble"), QStringLiteral("О программе..."));
-    param->addSeparator()->setObjectName(QStringLiteral("N2"));
-    settingsItem = addFixedAction(param, "N6", QStringLiteral("gear"), QStringLiteral("Настройки"));
+    QAction *mail = addFixedAction(param, Names::mailAuthor, QStringLiteral("envelope"), QStringLiteral("Письмо автору"));
+    QAction *home = addFixedAction(param, Names::openHomePage, QStringLiteral("house"), QStringLiteral("Страничка автора"));
+    aboutItem = addFixedAction(param, Names::showAbout, QStringLiteral("bubble"), QStringLiteral("О программе..."));
+    Named(param->addSeparator(), Names::settingsSeparator);
+    settingsItem = addFixedAction(param, Names::showSettings, QStringLiteral("gear"), QStringLiteral("Настройки"));
 
-    QAction *exit = addFixedAction(trayMenu, "FileExitItem1", QStringLiteral("exit"), QStringLiteral("Выход!"));
+    QAction *exit = addFixedAction(trayMenu, Names::exitProgram, QStringLiteral("exit"), QStringLiteral("Выход!"));
 
     // Commands run after the menu has finished with the click, from the event
     // loop: a command may rebuild the very menu that started it.
@@ -221,12 +219,12 @@ void TrayHost::buildFixedItems()
 void TrayHost::addPersonItem(int index, bool birthday)
 {
     const Person &person = m_state.people.at(index);
-    const QString number = QString::number(index);
 
+    const QString name = Names::ofPerson(Names::personItem, index);
     QMenu *sub = new QMenu(Caption(person.name), trayMenu);
-    sub->setObjectName(QStringLiteral("NewItem") + number);
+    sub->setObjectName(name);
     QAction *item = sub->menuAction();
-    item->setObjectName(QStringLiteral("NewItem") + number);
+    item->setObjectName(name);
     SetTag(item, index);
     // A picture index the editor cannot give (a hand-edited file) shows none.
     const int picture = birthday ? Pictures::BirthdayPicture : (person.picture < 32 ? int(person.picture) : -1);
@@ -243,7 +241,7 @@ void TrayHost::addPersonItem(int index, bool birthday)
             connect(action, &QAction::triggered, this, [this, handler, index] { (this->*handler)(index); },
                     Qt::QueuedConnection);
         }
-        action->setObjectName(QLatin1String(command.prefix) + number);
+        action->setObjectName(Names::ofPerson(command.prefix, index));
         SetTag(action, index);
     }
 

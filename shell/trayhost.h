@@ -65,6 +65,37 @@ private:
 class TrayHost : public QWidget {
     Q_OBJECT
 public:
+    // The layout's component names: the objectNames of the host window, its
+    // icon and timer, and every item of the tray menu.
+    struct Names {
+        static constexpr const char *window = "InitForm";
+        static constexpr const char *trayIcon = "TrayIcon";
+        static constexpr const char *dayTimer = "Timer1";
+        static constexpr const char *trayMenu = "PopupMenu1";
+        static constexpr const char *topSeparator = "N1";
+        static constexpr const char *addPerson = "new";
+        static constexpr const char *addSeparator = "N3";
+        static constexpr const char *parameters = "Param";
+        static constexpr const char *mailAuthor = "N4";
+        static constexpr const char *openHomePage = "N5";
+        static constexpr const char *showAbout = "About";
+        static constexpr const char *settingsSeparator = "N2";
+        static constexpr const char *showSettings = "N6";
+        static constexpr const char *exitProgram = "FileExitItem1";
+        // A person's item and its commands: the prefix followed by the person's index.
+        static constexpr const char *personItem = "NewItem";
+        static constexpr const char *showCalendar = "ShowKelvora";
+        static constexpr const char *printMonth = "PrintKelvora";
+        static constexpr const char *exportWorkbook = "ToExcelKelvora";
+        static constexpr const char *saveTextFile = "ToFileKelvora";
+        static constexpr const char *outputsSeparator = "bSeparator";
+        static constexpr const char *compareWithPartner = "LifeChart";
+        static constexpr const char *changesSeparator = "aSeparator";
+        static constexpr const char *editPerson = "EditItem";
+        static constexpr const char *deletePerson = "DeleteItem";
+        static QString ofPerson(const char *prefix, int index) { return QLatin1String(prefix) + QString::number(index); }
+    };
+
     // FormCreate: single-instance test, tray icon, first rebuildMenu.
     explicit TrayHost(const QString &settingsPath, QWidget *parent = nullptr);
     TrayHost(const QString &settingsPath, const ShellOptions &options, QWidget *parent = nullptr);

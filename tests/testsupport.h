@@ -37,6 +37,22 @@ ShellOptions HostOptions(const QString &folder, std::function<bool()> trayAvaila
 // soon as it is up (polled from the event loop, so it works inside exec()).
 void AnswerModal(const QString &objectName, std::function<void(QWidget *)> answer);
 
+// One named part of a window: its component name, the class it is made of
+// (or derives from), and the text it shows: a button's or label's caption,
+// a group's or menu's title, a menu item's caption, a window's title; empty
+// for a part without text.
+struct NamedPart {
+    QString name;
+    const char *kind;
+    QString text;
+};
+
+// Checks a window against its layout: `window` itself and each part are
+// found by name, once, of their kind and with their text, and nothing in the
+// window carries a name the table lacks. Returns what does not hold (empty
+// when all does).
+QString CheckNamedParts(QObject *window, const QList<NamedPart> &parts);
+
 // Whether two icons show the same 16 x 16 picture.
 bool SameIcon(const QIcon &a, const QIcon &b);
 

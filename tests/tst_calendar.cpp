@@ -123,6 +123,22 @@ private slots:
     }
 
     // 8 December: today's day number is the current cell and all of December is in view.
+    void layoutNames()
+    {
+        CalendarWindow fresh(m_state);
+        QCOMPARE(CheckNamedParts(&fresh, {{"Form1", "QDialog", "Биоритмы..."},
+                                          {"Grid", "QTableWidget", ""},
+                                          {"StatusBar1", "QStatusBar", ""},
+                                          {"Button1", "QPushButton", "Справка"},
+                                          {"btnExit", "QPushButton", "Закрыть"},
+                                          {"PopupMenu1", "QMenu", ""},
+                                          {"N3", "QAction", "Увеличение активности"},
+                                          {"N1", "QAction", "Плохой день"},
+                                          {"N4", "QAction", "Снижение активности"},
+                                          {"N2", "QAction", "Критический день"}}),
+                 QString());
+    }
+
     void openingOnEighthDecember()
     {
         open(MakePerson("Анна", 15, 3, 1990));
@@ -283,14 +299,12 @@ private slots:
     {
         open(MakePerson("Анна", 15, 3, 1990));
         QMenu *menu = m_form->legendMenu;
-        QStringList names, captions;
+        QStringList names;
         for (QAction *a : menu->actions()) {
             names << a->objectName();
-            captions << a->text();
             QVERIFY(!a->icon().isNull());
         }
         QCOMPARE(names, QStringList({"N3", "N1", "N4", "N2"}));
-        QCOMPARE(captions, QStringList({"Увеличение активности", "Плохой день", "Снижение активности", "Критический день"}));
         QVERIFY(SameIcon(m_form->criticalItem->icon(), QIcon(Pictures::helpImage(3))));
 
         for (Qt::MouseButton button : {Qt::RightButton, Qt::LeftButton}) {

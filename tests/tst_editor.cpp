@@ -94,6 +94,21 @@ private slots:
         QCOMPARE(order, (QList<QWidget *>{f.nameEdit, f.pictureBox, f.birthDateEdit, f.halfDayBox, f.saveButton, f.cancelButton}));
     }
 
+    void layoutNames()
+    {
+        QCOMPARE(CheckNamedParts(m_form.get(), {{"Form2", "QDialog", ""},
+                                                {"Panel1", "QFrame", ""},
+                                                {"Label1", "QLabel", "Имя"},
+                                                {"Edit1", "QLineEdit", ""},
+                                                {"ComboBox2", "QComboBox", ""},
+                                                {"Label2", "QLabel", "Дата рождения"},
+                                                {"DateTimePicker1", "QDateEdit", ""},
+                                                {"ComboBox1", "QComboBox", ""},
+                                                {"Button1", "QPushButton", "Сохранить"},
+                                                {"Button2", "QPushButton", "Отмена"}}),
+                 QString());
+    }
+
     void twoDigitYearFormatsGetFour()
     {
         QCOMPARE(PickerDateFormat(QLocale(QLocale::English, QLocale::UnitedStates)), QString("M/d/yyyy"));
@@ -398,6 +413,13 @@ private slots:
     void aboutContent()
     {
         AboutWindow box;
+        QCOMPARE(CheckNamedParts(&box, {{"AboutBox", "QDialog", "About..."},
+                                        {"Panel1", "QFrame", ""},
+                                        {"ProgramIcon", "QLabel", ""},
+                                        {"Label1", "QLabel", "Лунофар"},
+                                        {"Version", "QLabel", "Версия 2.07 (Build 0008)"},
+                                        {"Comments", "QLabel", "Автор: Тимофей Ласточкин"}}),
+                 QString());
         box.show();
         QVERIFY(!(box.windowFlags() & Qt::WindowCloseButtonHint));
         QVERIFY(!box.icon->pixmap().isNull());

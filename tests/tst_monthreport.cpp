@@ -28,6 +28,7 @@
 #include <QtTest>
 
 using namespace ReportEngine;
+using TestSupport::CheckNamedParts;
 using TestSupport::MakePerson;
 
 namespace {
@@ -513,6 +514,15 @@ private slots:
     void monthDialog()
     {
         MonthDialog form;
+        QCOMPARE(CheckNamedParts(&form, {{"Form5", "QDialog", "Выбор месяца и года"},
+                                         {"Panel1", "QFrame", ""},
+                                         {"Label1", "QLabel", "Месяц"},
+                                         {"ComboBox1", "QComboBox", ""},
+                                         {"Label2", "QLabel", "Год"},
+                                         {"Year", "QSpinBox", ""},
+                                         {"Button1", "QPushButton", "Сформировать"},
+                                         {"Button2", "QPushButton", "Отмена"}}),
+                 QString());
         QCOMPARE(form.monthBox->count(), 12);
         QCOMPARE(form.monthBox->itemText(11), QStringLiteral("Декабрь"));
         QCOMPARE(form.yearEdit->maximum(), 9999);
@@ -572,6 +582,15 @@ private slots:
     {
         ReportHolder holder;
         PreviewWindow preview;
+        QCOMPARE(CheckNamedParts(&holder, {{"Form3", "QWidget", ""}}), QString());
+        QCOMPARE(CheckNamedParts(&preview, {{"Form4", "QWidget", "Печать Биоритмов"},
+                                            {"ToolBar1", "QFrame", ""},
+                                            {"SpeedButton1", "QToolButton", "Печать"},
+                                            {"SpeedButton2", "QToolButton", "Настройка"},
+                                            {"SpeedButton3", "QToolButton", "Закрыть"},
+                                            {"QRPreview", "QScrollArea", ""},
+                                            {"QRPreviewPage", "QWidget", ""}}),
+                 QString());
         QVERIFY(holder.report.band(QStringLiteral("QRBand1")));
         QVERIFY(!holder.isVisible());
 

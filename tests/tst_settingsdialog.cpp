@@ -68,6 +68,24 @@ private slots:
         Dialogs::clearHooks();
     }
 
+    void layoutNames()
+    {
+        QCOMPARE(CheckNamedParts(m_form.get(), {{"Form6", "QDialog", "Настройки"},
+                                                {"Panel1", "QFrame", ""},
+                                                {"CheckBox1", "QCheckBox", "Запускать при старте"},
+                                                {"GroupBox1", "QGroupBox", " Периоды циклов "},
+                                                {"Label1", "QLabel", "Физический"},
+                                                {"Edit1", "QLineEdit", ""},
+                                                {"Label2", "QLabel", "Эмоциональный"},
+                                                {"Edit2", "QLineEdit", ""},
+                                                {"Label3", "QLabel", "Интеллектуальный"},
+                                                {"Edit3", "QLineEdit", ""},
+                                                {"Button2", "QPushButton", "Сохранить"},
+                                                {"Button1", "QPushButton", "Отмена"},
+                                                {"Button3", "QPushButton", ""}}),
+                 QString());
+    }
+
     void noCloseBoxAndTabOrder()
     {
         SettingsDialog &f = open();

@@ -31,8 +31,7 @@ protected:
 
 QLabel *textLabel(const char *name, const QString &text, const QRect &geometry, QWidget *parent)
 {
-    auto *label = new QLabel(text, parent);
-    label->setObjectName(QString::fromLatin1(name));
+    auto *label = Named(new QLabel(text, parent), name);
     label->setGeometry(geometry);
     label->setTextInteractionFlags(Qt::NoTextInteraction);
     return label;
@@ -42,7 +41,7 @@ QLabel *textLabel(const char *name, const QString &text, const QRect &geometry, 
 AboutWindow::AboutWindow(QWidget *parent)
     : QDialog(parent, Qt::Tool | Qt::CustomizeWindowHint | Qt::WindowTitleHint | Qt::WindowStaysOnTopHint)
 {
-    setObjectName(QStringLiteral("AboutBox"));
+    setObjectName(QLatin1String(Names::window));
     setWindowTitle(QStringLiteral("About..."));
     // The tray menu stays usable while the window is shown.
     BlockNoOtherWindow(this);
@@ -50,14 +49,12 @@ AboutWindow::AboutWindow(QWidget *parent)
     const QFont formFont = windowFont();
     setFont(formFont);
 
-    panel = new BevelPanel(this);
-    panel->setObjectName(QStringLiteral("Panel1"));
+    panel = Named(new BevelPanel(this), Names::panel);
     panel->setGeometry(0, 0, 273, 73);
     panel->setAutoFillBackground(true);
     panel->setBackgroundRole(QPalette::Window);
 
-    icon = new QLabel(panel);
-    icon->setObjectName(QStringLiteral("ProgramIcon"));
+    icon = Named(new QLabel(panel), Names::icon);
     icon->setGeometry(8, 8, 41, 41);
     icon->setPixmap(Pictures::programIconPixmap(32));
     icon->setScaledContents(true);
@@ -65,16 +62,15 @@ AboutWindow::AboutWindow(QWidget *parent)
     QFont bold = formFont;
     bold.setBold(true);
 
-    titleLabel = textLabel("Label1", QStringLiteral("Лунофар"), QRect(48, 8, 150, 13), panel);
+    titleLabel = textLabel(Names::titleLabel, QStringLiteral("Лунофар"), QRect(48, 8, 150, 13), panel);
     titleLabel->setFont(bold);
     QPalette maroon = titleLabel->palette();
     maroon.setColor(QPalette::WindowText, QColor(0x80, 0x00, 0x00));
     titleLabel->setPalette(maroon);
 
-    versionLabel = textLabel("Version", QStringLiteral("Версия 2.07 (Build 0008)"), QRect(48, 24, 153, 13), panel);
+    versionLabel = textLabel(Names::versionLabel, QStringLiteral("Версия 2.07 (Build 0008)"), QRect(48, 24, 153, 13), panel);
 
-    authorLabel = textLabel("Comments", QStringLiteral("Автор: Тимофей Ласточкин"), QRect(8, 48, 257, 13),
-                         panel);
+    authorLabel = textLabel(Names::authorLabel, QStringLiteral("Автор: Тимофей Ласточкин"), QRect(8, 48, 257, 13), panel);
     authorLabel->setFont(bold);
     authorLabel->setAlignment(Qt::AlignHCenter | Qt::AlignTop);
     QPalette navy = authorLabel->palette();

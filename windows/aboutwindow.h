@@ -9,13 +9,23 @@ class QLabel;
 class AboutWindow : public QDialog {
     Q_OBJECT
 public:
+    // The layout's component names, the objectNames of the window and its controls.
+    struct Names {
+        static constexpr const char *window = "AboutBox";
+        static constexpr const char *panel = "Panel1";
+        static constexpr const char *icon = "ProgramIcon";
+        static constexpr const char *titleLabel = "Label1";
+        static constexpr const char *versionLabel = "Version";
+        static constexpr const char *authorLabel = "Comments";
+    };
+
     explicit AboutWindow(QWidget *parent = nullptr);
 
     QFrame *panel = nullptr;
-    QLabel *icon = nullptr;
-    QLabel *titleLabel = nullptr;  // the title
-    QLabel *versionLabel = nullptr;
-    QLabel *authorLabel = nullptr; // the line that names the author
+    QLabel *icon = nullptr;         // the program's icon
+    QLabel *titleLabel = nullptr;   // "Лунофар"
+    QLabel *versionLabel = nullptr; // "Версия ..."
+    QLabel *authorLabel = nullptr;  // the line that names the author
 
     void clicked();
 

@@ -253,61 +253,48 @@ CalendarWindow::CalendarWindow(SharedState &state, QWidget *parent)
                           | Qt::WindowStaysOnTopHint | Qt::MSWindowsFixedSizeDialogHint),
       m_state(state)
 {
-    setObjectName(QStringLiteral("Form1"));
+    setObjectName(QLatin1String(Names::window));
     setWindowTitle(QStringLiteral("Биоритмы..."));
     setFixedSize(590, 420);
     setFont(PixelFont(QStringLiteral("MS Sans Serif"), 11));
     setSizeGripEnabled(false);
 
-    grid = new CalendarGrid(this, this);
-    grid->setObjectName(QStringLiteral("Grid"));
+    grid = Named(new CalendarGrid(this, this), Names::grid);
     grid->setGeometry(0, 0, 590, 401);
     grid->setFont(PixelFont(QStringLiteral("Tahoma"), 11));
     QPalette gridPalette = grid->palette();
     gridPalette.setColor(QPalette::Base, Qt::white);
     grid->setPalette(gridPalette);
 
-    statusBar = new PanelStatusBar({428, 81, 50}, this);
-    statusBar->setObjectName(QStringLiteral("StatusBar1"));
+    statusBar = Named(new PanelStatusBar({428, 81, 50}, this), Names::statusBar);
     statusBar->setGeometry(0, 401, 590, 19);
     statusBar->setFont(PixelFont(QStringLiteral("Tahoma"), 11, true));
     statusBar->setFocusPolicy(Qt::NoFocus);
 
-    legendButton = new QPushButton(QStringLiteral("Справка"), this);
-    legendButton->setObjectName(QStringLiteral("Button1"));
-    legendButton->setGeometry(431, 404, 77, 15);
+    legendButton = FixedButton(Names::legendButton, QStringLiteral("Справка"), QRect(431, 404, 77, 15), this);
     legendButton->setToolTip(QStringLiteral("Краткая справка..."));
-    legendButton->setAutoDefault(false);
     legendButton->setContextMenuPolicy(Qt::NoContextMenu);
     legendButton->installEventFilter(this);
 
-    closeButton = new QPushButton(QStringLiteral("Закрыть"), this);
-    closeButton->setObjectName(QStringLiteral("btnExit"));
-    closeButton->setGeometry(512, 404, 77, 15);
+    closeButton = FixedButton(Names::closeButton, QStringLiteral("Закрыть"), QRect(512, 404, 77, 15), this);
     closeButton->setToolTip(QStringLiteral("Закрыть..."));
-    closeButton->setAutoDefault(false);
     connect(closeButton, &QPushButton::clicked, this, &CalendarWindow::closeWindow);
 
     setTabOrder(grid, closeButton);
     setTabOrder(closeButton, legendButton);
 
-    legendMenu = new QMenu(this);
-    legendMenu->setObjectName(QStringLiteral("PopupMenu1"));
+    legendMenu = Named(new QMenu(this), Names::legendMenu);
     legendMenu->installEventFilter(this);
     auto legend = [this](const char *name, const QString &caption, int image) {
-        QAction *item = legendMenu->addAction(QIcon(Pictures::helpImage(image)), caption);
-        item->setObjectName(QLatin1String(name));
-        return item;
+        return Named(legendMenu->addAction(QIcon(Pictures::helpImage(image)), caption), name);
     };
-    risingItem = legend("N3", QStringLiteral("Увеличение активности"), 0);
-    badDayItem = legend("N1", QStringLiteral("Плохой день"), 1);
-    fallingItem = legend("N4", QStringLiteral("Снижение активности"), 2);
-    criticalItem = legend("N2", QStringLiteral("Критический день"), 3);
+    risingItem = legend(Names::risingItem, QStringLiteral("Увеличение активности"), 0);
+    badDayItem = legend(Names::badDayItem, QStringLiteral("Плохой день"), 1);
+    fallingItem = legend(Names::fallingItem, QStringLiteral("Снижение активности"), 2);
+    criticalItem = legend(Names::criticalItem, QStringLiteral("Критический день"), 3);
 
-    setLabelColumnWidth();
+    grid->setColumnWidth(0, LabelColumnWidth + GridLineWidth);
 }
-
-void CalendarWindow::setLabelColumnWidth() { grid->setColumnWidth(0, LabelColumnWidth + GridLineWidth); }
 
 QString CalendarWindow::cellText(int row, int column) const
 {

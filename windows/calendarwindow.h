@@ -58,17 +58,31 @@ private:
 class CalendarWindow : public QDialog {
     Q_OBJECT
 public:
+    // The layout's component names, the objectNames of the window, its controls and the legend.
+    struct Names {
+        static constexpr const char *window = "Form1";
+        static constexpr const char *grid = "Grid";
+        static constexpr const char *statusBar = "StatusBar1";
+        static constexpr const char *legendButton = "Button1";
+        static constexpr const char *closeButton = "btnExit";
+        static constexpr const char *legendMenu = "PopupMenu1";
+        static constexpr const char *risingItem = "N3";
+        static constexpr const char *badDayItem = "N1";
+        static constexpr const char *fallingItem = "N4";
+        static constexpr const char *criticalItem = "N2";
+    };
+
     explicit CalendarWindow(SharedState &state, QWidget *parent = nullptr);
 
     CalendarGrid *grid = nullptr;
-    PanelStatusBar *statusBar = nullptr;
-    QPushButton *legendButton = nullptr; // "Справка"
-    QPushButton *closeButton = nullptr; // "Закрыть"
-    QMenu *legendMenu = nullptr;    // the legend
-    QAction *risingItem = nullptr;
-    QAction *badDayItem = nullptr;
-    QAction *fallingItem = nullptr;
-    QAction *criticalItem = nullptr;
+    PanelStatusBar *statusBar = nullptr;  // the days-lived line
+    QPushButton *legendButton = nullptr;  // "Справка"
+    QPushButton *closeButton = nullptr;   // "Закрыть"
+    QMenu *legendMenu = nullptr;          // the legend behind "Справка"
+    QAction *risingItem = nullptr;        // "Увеличение активности"
+    QAction *badDayItem = nullptr;        // "Плохой день"
+    QAction *fallingItem = nullptr;       // "Снижение активности"
+    QAction *criticalItem = nullptr;      // "Критический день"
 
     // Fills the window from the last year calendar build; runs before every showing.
     void fillFromModel();
@@ -105,7 +119,6 @@ protected:
     bool eventFilter(QObject *watched, QEvent *event) override;
 
 private:
-    void setLabelColumnWidth();
     QString cellText(int row, int column) const;
 
     SharedState &m_state;

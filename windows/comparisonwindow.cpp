@@ -25,9 +25,8 @@ namespace {
 // explicitly rather than by inheritance.
 QLabel *RowLabel(QWidget *parent, const QFont &font, const char *name, const QString &text, int top)
 {
-    auto *label = new QLabel(text, parent);
+    auto *label = Named(new QLabel(text, parent), name);
     label->setFont(font);
-    label->setObjectName(QLatin1String(name));
     label->setGeometry(8, top, 105, 17);
     label->setAlignment(Qt::AlignRight | Qt::AlignVCenter);
     return label;
@@ -35,8 +34,7 @@ QLabel *RowLabel(QWidget *parent, const QFont &font, const char *name, const QSt
 
 QLabel *ResultField(QWidget *parent, const QFont &font, const char *name, int top)
 {
-    auto *field = new QLabel(parent);
-    field->setObjectName(QLatin1String(name));
+    auto *field = Named(new QLabel(parent), name);
     field->setGeometry(128, top, 105, 21);
     field->setAlignment(Qt::AlignCenter);
     field->setFrameStyle(QFrame::StyledPanel | QFrame::Sunken);
@@ -64,7 +62,7 @@ ComparisonWindow::ComparisonWindow(SharedState &state, QWidget *parent)
     : QDialog(parent, Qt::Tool | Qt::CustomizeWindowHint | Qt::WindowTitleHint | Qt::WindowCloseButtonHint)
     , m_state(state)
 {
-    setObjectName(QStringLiteral("Form10"));
+    setObjectName(QLatin1String(Names::window));
     setWindowTitle(QStringLiteral("Сравнение биоритмов"));
     // The tray menu stays usable while the comparison is open.
     BlockNoOtherWindow(this);
@@ -72,13 +70,11 @@ ComparisonWindow::ComparisonWindow(SharedState &state, QWidget *parent)
     const QFont formFont = PixelFont(QStringLiteral("Tahoma"), 11);
     setFont(formFont);
 
-    partnerDateLabel = new QLabel(QStringLiteral("Дата рождения партнера:"), this);
-    partnerDateLabel->setObjectName(QStringLiteral("Label1"));
+    partnerDateLabel = Named(new QLabel(QStringLiteral("Дата рождения партнера:"), this), Names::partnerDateLabel);
     partnerDateLabel->setGeometry(8, 8, 137, 17);
     partnerDateLabel->setAlignment(Qt::AlignRight | Qt::AlignVCenter);
 
-    partnerDateEdit = new QDateEdit(this);
-    partnerDateEdit->setObjectName(QStringLiteral("DateTimePicker1"));
+    partnerDateEdit = Named(new QDateEdit(this), Names::partnerDateEdit);
     partnerDateEdit->setGeometry(152, 8, 97, 21);
     partnerDateEdit->setCalendarPopup(false);
     // The years the person editor allows, all of them shown with four digits.
@@ -89,27 +85,27 @@ ComparisonWindow::ComparisonWindow(SharedState &state, QWidget *parent)
     partnerDateEdit->setWrapping(true);
     partnerDateLabel->setBuddy(partnerDateEdit);
 
-    resultsGroup = new QGroupBox(QStringLiteral(" Совместимость "), this);
-    resultsGroup->setObjectName(QStringLiteral("GroupBox1"));
+    resultsGroup = Named(new QGroupBox(QStringLiteral(" Совместимость "), this), Names::resultsGroup);
     resultsGroup->setGeometry(8, 32, 241, 121);
     // The caption sits on the frame line, as the row positions inside expect.
-    resultsGroup->setStyleSheet(QStringLiteral(
-        "QGroupBox#GroupBox1 { border: 1px solid palette(mid); border-radius: 2px; margin-top: 6px; }"
-        "QGroupBox#GroupBox1::title { subcontrol-origin: margin; subcontrol-position: top left; left: 6px; }"));
+    resultsGroup->setStyleSheet(
+        QStringLiteral("QGroupBox#%1 { border: 1px solid palette(mid); border-radius: 2px; margin-top: 6px; }"
+                       "QGroupBox#%1::title { subcontrol-origin: margin; subcontrol-position: top left; left: 6px; }")
+            .arg(QLatin1String(Names::resultsGroup)));
 
-    physicalLabel = RowLabel(resultsGroup, formFont, "Label2", QStringLiteral("Физическая:"), 16);
-    emotionalLabel = RowLabel(resultsGroup, formFont, "Label4", QStringLiteral("Эмоциональная:"), 40);
-    intellectualLabel = RowLabel(resultsGroup, formFont, "Label3", QStringLiteral("Интеллектуальная:"), 64);
-    totalLabel = RowLabel(resultsGroup, formFont, "Label5", QStringLiteral("Итого:"), 88);
+    physicalLabel = RowLabel(resultsGroup, formFont, Names::physicalLabel, QStringLiteral("Физическая:"), 16);
+    emotionalLabel = RowLabel(resultsGroup, formFont, Names::emotionalLabel, QStringLiteral("Эмоциональная:"), 40);
+    intellectualLabel = RowLabel(resultsGroup, formFont, Names::intellectualLabel, QStringLiteral("Интеллектуальная:"), 64);
+    totalLabel = RowLabel(resultsGroup, formFont, Names::totalLabel, QStringLiteral("Итого:"), 88);
     QFont bold = formFont;
     bold.setBold(true);
     totalLabel->setFont(bold);
     PaintNavy(totalLabel);
 
-    physicalResult = ResultField(resultsGroup, formFont, "StaticText2", 16);
-    emotionalResult = ResultField(resultsGroup, formFont, "StaticText3", 40);
-    intellectualResult = ResultField(resultsGroup, formFont, "StaticText4", 64);
-    totalResult = ResultField(resultsGroup, formFont, "StaticText5", 88);
+    physicalResult = ResultField(resultsGroup, formFont, Names::physicalResult, 16);
+    emotionalResult = ResultField(resultsGroup, formFont, Names::emotionalResult, 40);
+    intellectualResult = ResultField(resultsGroup, formFont, Names::intellectualResult, 64);
+    totalResult = ResultField(resultsGroup, formFont, Names::totalResult, 88);
     PaintNavy(totalResult);
     // A screen reader reads an empty result by its row's caption, not by
     // the group's title; a filled one by its value.
@@ -117,16 +113,10 @@ ComparisonWindow::ComparisonWindow(SharedState &state, QWidget *parent)
                               std::pair{intellectualLabel, intellectualResult}, std::pair{totalLabel, totalResult}})
         row->setBuddy(field);
 
-    okButton = new QPushButton(QStringLiteral("Ok"), this);
-    okButton->setObjectName(QStringLiteral("Button2"));
-    okButton->setGeometry(93, 162, 75, 21);
-    okButton->setAutoDefault(false);
+    okButton = FixedButton(Names::okButton, QStringLiteral("Ok"), QRect(93, 162, 75, 21), this);
     connect(okButton, &QPushButton::clicked, this, &ComparisonWindow::compare);
 
-    closeButton = new QPushButton(QStringLiteral("Закрыть"), this);
-    closeButton->setObjectName(QStringLiteral("Button1"));
-    closeButton->setGeometry(173, 162, 75, 21);
-    closeButton->setAutoDefault(false);
+    closeButton = FixedButton(Names::closeButton, QStringLiteral("Закрыть"), QRect(173, 162, 75, 21), this);
     connect(closeButton, &QPushButton::clicked, this, [this] { done(2); });
 
     connect(partnerDateEdit, &QDateEdit::dateChanged, this, &ComparisonWindow::compare);

@@ -12,20 +12,38 @@ class QPushButton;
 class ComparisonWindow : public QDialog {
     Q_OBJECT
 public:
+    // The layout's component names, the objectNames of the window and its controls.
+    struct Names {
+        static constexpr const char *window = "Form10";
+        static constexpr const char *partnerDateLabel = "Label1";
+        static constexpr const char *partnerDateEdit = "DateTimePicker1";
+        static constexpr const char *resultsGroup = "GroupBox1";
+        static constexpr const char *physicalLabel = "Label2";
+        static constexpr const char *emotionalLabel = "Label4";
+        static constexpr const char *intellectualLabel = "Label3";
+        static constexpr const char *totalLabel = "Label5";
+        static constexpr const char *physicalResult = "StaticText2";
+        static constexpr const char *emotionalResult = "StaticText3";
+        static constexpr const char *intellectualResult = "StaticText4";
+        static constexpr const char *totalResult = "StaticText5";
+        static constexpr const char *okButton = "Button2";
+        static constexpr const char *closeButton = "Button1";
+    };
+
     explicit ComparisonWindow(SharedState &state, QWidget *parent = nullptr);
 
-    QLabel *partnerDateLabel = nullptr;
+    QLabel *partnerDateLabel = nullptr; // "Дата рождения партнера:"
     QDateEdit *partnerDateEdit = nullptr;
-    QGroupBox *resultsGroup = nullptr;
-    QLabel *physicalLabel = nullptr;      // "Физическая:"
-    QLabel *emotionalLabel = nullptr;      // "Эмоциональная:"
-    QLabel *intellectualLabel = nullptr;      // "Интеллектуальная:"
-    QLabel *totalLabel = nullptr;      // "Итого:"
-    QLabel *physicalResult = nullptr; // physical
-    QLabel *emotionalResult = nullptr; // emotional
-    QLabel *intellectualResult = nullptr; // intellectual
-    QLabel *totalResult = nullptr; // total
-    QPushButton *okButton = nullptr; // "Ok"
+    QGroupBox *resultsGroup = nullptr;  // " Совместимость "
+    QLabel *physicalLabel = nullptr;     // "Физическая:"
+    QLabel *emotionalLabel = nullptr;    // "Эмоциональная:"
+    QLabel *intellectualLabel = nullptr; // "Интеллектуальная:"
+    QLabel *totalLabel = nullptr;        // "Итого:"
+    QLabel *physicalResult = nullptr;
+    QLabel *emotionalResult = nullptr;
+    QLabel *intellectualResult = nullptr;
+    QLabel *totalResult = nullptr;
+    QPushButton *okButton = nullptr;    // "Ok": computes again
     QPushButton *closeButton = nullptr; // "Закрыть"
 
     // The computation, run by "Ok" and by every change of the partner's date.

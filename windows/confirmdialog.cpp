@@ -9,7 +9,7 @@
 ConfirmDialog::ConfirmDialog(QWidget *parent)
     : QDialog(parent, Qt::Tool | Qt::CustomizeWindowHint | Qt::WindowTitleHint | Qt::WindowStaysOnTopHint)
 {
-    setObjectName(QStringLiteral("Form8"));
+    setObjectName(QLatin1String(Names::window));
     setWindowTitle(QString());
     // The delete question leaves the tray menu usable.
     BlockNoOtherWindow(this);
@@ -18,8 +18,7 @@ ConfirmDialog::ConfirmDialog(QWidget *parent)
     formFont.setPointSize(8);
     setFont(formFont);
 
-    questionLabel = new QLabel(this);
-    questionLabel->setObjectName(QStringLiteral("Label1"));
+    questionLabel = Named(new QLabel(this), Names::questionLabel);
     questionLabel->setGeometry(8, 8, 233, 16);
     questionLabel->setAlignment(Qt::AlignCenter);
     questionLabel->setWordWrap(false);
@@ -29,18 +28,12 @@ ConfirmDialog::ConfirmDialog(QWidget *parent)
     bold.setBold(true);
     questionLabel->setFont(bold);
 
-    yesButton = new QPushButton(QStringLiteral("Да"), this);
-    yesButton->setObjectName(QStringLiteral("Button1"));
-    yesButton->setGeometry(40, 32, 75, 25);
+    // Neither button answers Enter, not even when it has the focus.
+    yesButton = FixedButton(Names::yesButton, QStringLiteral("Да"), QRect(40, 32, 75, 25), this);
     connect(yesButton, &QPushButton::clicked, this, [this] { done(1); });
 
-    noButton = new QPushButton(QStringLiteral("Нет"), this);
-    noButton->setObjectName(QStringLiteral("Button2"));
-    noButton->setGeometry(134, 32, 75, 25);
+    noButton = FixedButton(Names::noButton, QStringLiteral("Нет"), QRect(134, 32, 75, 25), this);
     connect(noButton, &QPushButton::clicked, this, [this] { done(2); });
-    // Neither button answers Enter, not even when it has the focus.
-    for (QPushButton *button : {yesButton, noButton})
-        button->setAutoDefault(false);
 }
 
 void ConfirmDialog::reject() { done(2); }

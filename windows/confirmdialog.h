@@ -9,6 +9,14 @@ class QPushButton;
 class ConfirmDialog : public QDialog {
     Q_OBJECT
 public:
+    // The layout's component names, the objectNames of the window and its controls.
+    struct Names {
+        static constexpr const char *window = "Form8";
+        static constexpr const char *questionLabel = "Label1";
+        static constexpr const char *yesButton = "Button1";
+        static constexpr const char *noButton = "Button2";
+    };
+
     explicit ConfirmDialog(QWidget *parent = nullptr);
 
     QLabel *questionLabel = nullptr;

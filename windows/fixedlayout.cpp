@@ -4,7 +4,17 @@
 #include <QGuiApplication>
 #include <QKeyEvent>
 #include <QLocale>
+#include <QPushButton>
 #include <QScreen>
+
+QPushButton *FixedButton(const char *name, const QString &text, const QRect &geometry, QWidget *parent)
+{
+    auto *button = Named(new QPushButton(text, parent), name);
+    button->setGeometry(geometry);
+    button->setAutoDefault(false);
+    button->setDefault(false);
+    return button;
+}
 
 void CentreOnDesktop(QWidget *window)
 {

@@ -2,11 +2,29 @@
 // What the program's small windows share: they open centred on the desktop,
 // the windows the tray menu may open over leave the tray icon live, and the
 // dialogs have no default or cancel button.
+#include <QObject>
+#include <QString>
+
 class QDialog;
 class QKeyEvent;
 class QLocale;
-class QString;
 class QWidget;
+
+// Gives a window, control or menu item the component name its layout knows
+// it by, and returns it.
+template <class T>
+T *Named(T *object, const char *name)
+{
+    object->setObjectName(QLatin1String(name));
+    return object;
+}
+
+class QPushButton;
+class QRect;
+
+// A push button at its fixed place that is never a default button: Enter in
+// a field presses nothing.
+QPushButton *FixedButton(const char *name, const QString &text, const QRect &geometry, QWidget *parent);
 
 void CentreOnDesktop(QWidget *window);
 // exec() still waits for the answer, but the window blocks no other window:

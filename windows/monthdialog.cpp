@@ -12,13 +12,6 @@
 #include <QPushButton>
 #include <QRegularExpression>
 
-// "MS Sans Serif" 8 pt; where it is missing, a narrow sans keeps the captions
-// inside their fixed boxes.
-QFont MonthReportFormFont()
-{
-    return PixelFont(QStringLiteral("MS Sans Serif"), 11);
-}
-
 // ---------------------------------------------------------------- spin edit
 
 YearSpinBox::YearSpinBox(QWidget *parent) : QSpinBox(parent)
@@ -53,53 +46,38 @@ void YearSpinBox::fixup(QString &input) const
 
 MonthDialog::MonthDialog(QWidget *parent) : QDialog(parent)
 {
-    setObjectName(QStringLiteral("MonthDialog"));
+    setObjectName(QLatin1String(Names::window));
     setWindowTitle(QStringLiteral("Выбор месяца и года"));
     // A tool window with no buttons on its title bar, above every other window.
     setWindowFlags(Qt::Tool | Qt::WindowStaysOnTopHint | Qt::CustomizeWindowHint | Qt::WindowTitleHint);
     setFixedSize(201, 93);
-    setFont(MonthReportFormFont());
+    setFont(PixelFont(QStringLiteral("MS Sans Serif"), 11));
 
-    panel = new QFrame(this);
-    panel->setObjectName(QStringLiteral("Panel1"));
+    panel = Named(new QFrame(this), Names::panel);
     panel->setFrameStyle(QFrame::Panel | QFrame::Sunken);
     panel->setGeometry(0, 0, 201, 93);
 
-    monthLabel = new QLabel(QStringLiteral("Месяц"), panel);
-    monthLabel->setObjectName(QStringLiteral("Label1"));
+    monthLabel = Named(new QLabel(QStringLiteral("Месяц"), panel), Names::monthLabel);
     monthLabel->setAlignment(Qt::AlignRight | Qt::AlignTop);
     monthLabel->setGeometry(7, 8, 33, 19);
 
-    monthBox = new QComboBox(panel);
-    monthBox->setObjectName(QStringLiteral("ComboBox1"));
+    monthBox = Named(new QComboBox(panel), Names::monthBox);
     monthBox->setEditable(false);
     monthBox->addItems(MonthNames);
     monthBox->setMaxVisibleItems(12);
     monthBox->setGeometry(48, 8, 147, 21);
 
-    yearLabel = new QLabel(QStringLiteral("Год"), panel);
-    yearLabel->setObjectName(QStringLiteral("Label2"));
+    yearLabel = Named(new QLabel(QStringLiteral("Год"), panel), Names::yearLabel);
     yearLabel->setAlignment(Qt::AlignRight | Qt::AlignTop);
     yearLabel->setGeometry(16, 32, 24, 19);
 
-    yearEdit = new YearSpinBox(panel);
-    yearEdit->setObjectName(QStringLiteral("Year"));
+    yearEdit = Named(new YearSpinBox(panel), Names::yearEdit);
     yearEdit->setRange(0, 9999);
     yearEdit->setGeometry(48, 32, 73, 22);
 
-    buildButton = new QPushButton(QStringLiteral("Сформировать"), panel);
-    buildButton->setObjectName(QStringLiteral("Button1"));
-    buildButton->setGeometry(8, 64, 90, 21);
-
-    cancelButton = new QPushButton(QStringLiteral("Отмена"), panel);
-    cancelButton->setObjectName(QStringLiteral("Button2"));
-    cancelButton->setGeometry(104, 64, 90, 21);
-
     // Neither button answers Enter by itself.
-    for (QPushButton *b : {buildButton, cancelButton}) {
-        b->setAutoDefault(false);
-        b->setDefault(false);
-    }
+    buildButton = FixedButton(Names::buildButton, QStringLiteral("Сформировать"), QRect(8, 64, 90, 21), panel);
+    cancelButton = FixedButton(Names::cancelButton, QStringLiteral("Отмена"), QRect(104, 64, 90, 21), panel);
     setTabOrder(buildButton, cancelButton);
     setTabOrder(cancelButton, monthBox);
     setTabOrder(monthBox, yearEdit);

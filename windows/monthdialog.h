@@ -1,7 +1,6 @@
 #pragma once
 // The month and year choice of the printed month page.
 #include <QDialog>
-#include <QFont>
 #include <QSpinBox>
 
 class QComboBox;
@@ -9,9 +8,6 @@ class QDate;
 class QFrame;
 class QLabel;
 class QPushButton;
-
-// The font of the month report's windows.
-QFont MonthReportFormFont();
 
 // A spin edit that takes only digits and signs, reads a text that is not a
 // whole number as its minimum and brings a value outside its range into it.
@@ -32,15 +28,27 @@ protected:
 class MonthDialog : public QDialog {
     Q_OBJECT
 public:
+    // The layout's component names, the objectNames of the window and its controls.
+    struct Names {
+        static constexpr const char *window = "Form5";
+        static constexpr const char *panel = "Panel1";
+        static constexpr const char *monthLabel = "Label1";
+        static constexpr const char *monthBox = "ComboBox1";
+        static constexpr const char *yearLabel = "Label2";
+        static constexpr const char *yearEdit = "Year";
+        static constexpr const char *buildButton = "Button1";
+        static constexpr const char *cancelButton = "Button2";
+    };
+
     explicit MonthDialog(QWidget *parent = nullptr);
 
     QFrame *panel = nullptr;
-    QLabel *monthLabel = nullptr;
+    QLabel *monthLabel = nullptr; // "Месяц"
     QComboBox *monthBox = nullptr;
-    QLabel *yearLabel = nullptr;
+    QLabel *yearLabel = nullptr; // "Год"
     YearSpinBox *yearEdit = nullptr;
-    QPushButton *buildButton = nullptr;
-    QPushButton *cancelButton = nullptr;
+    QPushButton *buildButton = nullptr;  // "Сформировать"
+    QPushButton *cancelButton = nullptr; // "Отмена"
 
     // Sets the month list and the year to `date`'s month and year.
     void preset(const QDate &date);

@@ -73,17 +73,6 @@ private:
     PersonEditor *m_form;
 };
 
-QPushButton *makeButton(const char *name, const QString &text, const QRect &geometry, QWidget *parent)
-{
-    auto *button = new QPushButton(text, parent);
-    button->setObjectName(QString::fromLatin1(name));
-    button->setGeometry(geometry);
-    // No default button: Enter in a field saves nothing.
-    button->setAutoDefault(false);
-    button->setDefault(false);
-    return button;
-}
-
 KelvoraError ListIndexError(int index)
 {
     return KelvoraError(QStringLiteral("List index out of bounds (%1)").arg(index));
@@ -94,28 +83,24 @@ PersonEditor::PersonEditor(SharedState &state, QWidget *parent)
     : QDialog(parent, Qt::Tool | Qt::CustomizeWindowHint | Qt::WindowTitleHint | Qt::WindowStaysOnTopHint),
       m_state(state)
 {
-    setObjectName(QStringLiteral("Form2"));
+    setObjectName(QLatin1String(Names::window));
     setModal(true);
     setFixedSize(257, 89);
     setFont(editorFont());
 
-    panel = new QFrame(this);
-    panel->setObjectName(QStringLiteral("Panel1"));
+    panel = Named(new QFrame(this), Names::panel);
     panel->setFrameStyle(QFrame::Panel | QFrame::Sunken);
     panel->setLineWidth(1);
     panel->setGeometry(0, 0, 257, 89);
 
-    nameLabel = new QLabel(QStringLiteral("Имя"), panel);
-    nameLabel->setObjectName(QStringLiteral("Label1"));
+    nameLabel = Named(new QLabel(QStringLiteral("Имя"), panel), Names::nameLabel);
     nameLabel->setGeometry(8, 8, 30, 21);
 
-    nameEdit = new QLineEdit(panel);
-    nameEdit->setObjectName(QStringLiteral("Edit1"));
+    nameEdit = Named(new QLineEdit(panel), Names::nameEdit);
     nameEdit->setGeometry(40, 8, 153, 21);
     nameLabel->setBuddy(nameEdit);
 
-    pictureBox = new PictureComboBox(this, panel);
-    pictureBox->setObjectName(QStringLiteral("ComboBox2"));
+    pictureBox = Named(new PictureComboBox(this, panel), Names::pictureBox);
     pictureBox->setGeometry(200, 8, 49, 22);
     // A plain list rather than a menu-like popup, so ten rows show at a time.
     pictureBox->setStyleSheet(QStringLiteral("QComboBox { combobox-popup: 0; }"));
@@ -127,20 +112,17 @@ PersonEditor::PersonEditor(SharedState &state, QWidget *parent)
     listPalette.setColor(QPalette::Base, Qt::white);
     pictureBox->view()->setPalette(listPalette);
 
-    birthDateLabel = new QLabel(QStringLiteral("Дата рождения"), panel);
-    birthDateLabel->setObjectName(QStringLiteral("Label2"));
+    birthDateLabel = Named(new QLabel(QStringLiteral("Дата рождения"), panel), Names::birthDateLabel);
     birthDateLabel->setGeometry(8, 32, 86, 21);
 
-    birthDateEdit = new QDateEdit(panel);
-    birthDateEdit->setObjectName(QStringLiteral("DateTimePicker1"));
+    birthDateEdit = Named(new QDateEdit(panel), Names::birthDateEdit);
     birthDateEdit->setGeometry(96, 32, 97, 21);
     birthDateEdit->setCalendarPopup(false);
     birthDateEdit->setDisplayFormat(PickerDateFormat(QLocale()));
     birthDateEdit->setDateRange(QDate(1, 1, 1), QDate(9999, 12, 31));
     birthDateLabel->setBuddy(birthDateEdit);
 
-    halfDayBox = new QComboBox(panel);
-    halfDayBox->setObjectName(QStringLiteral("ComboBox1"));
+    halfDayBox = Named(new QComboBox(panel), Names::halfDayBox);
     halfDayBox->setGeometry(200, 32, 49, 21);
     halfDayBox->addItem(QStringLiteral("AM"));
     halfDayBox->addItem(QStringLiteral("PM"));
@@ -149,9 +131,9 @@ PersonEditor::PersonEditor(SharedState &state, QWidget *parent)
     // still names it.
     pictureBox->setAccessibleName(QStringLiteral("Картинка"));
 
-    saveButton = makeButton("Button1", QStringLiteral("Сохранить"), QRect(96, 62, 75, 21), panel);
+    saveButton = FixedButton(Names::saveButton, QStringLiteral("Сохранить"), QRect(96, 62, 75, 21), panel);
     saveButton->setEnabled(false);
-    cancelButton = makeButton("Button2", QStringLiteral("Отмена"), QRect(176, 62, 75, 21), panel);
+    cancelButton = FixedButton(Names::cancelButton, QStringLiteral("Отмена"), QRect(176, 62, 75, 21), panel);
 
     setTabOrder(nameEdit, pictureBox);
     setTabOrder(pictureBox, birthDateEdit);

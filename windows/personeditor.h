@@ -18,16 +18,30 @@ class QPushButton;
 class PersonEditor : public QDialog {
     Q_OBJECT
 public:
+    // The layout's component names, the objectNames of the window and its controls.
+    struct Names {
+        static constexpr const char *window = "Form2";
+        static constexpr const char *panel = "Panel1";
+        static constexpr const char *nameLabel = "Label1";
+        static constexpr const char *nameEdit = "Edit1";
+        static constexpr const char *pictureBox = "ComboBox2";
+        static constexpr const char *birthDateLabel = "Label2";
+        static constexpr const char *birthDateEdit = "DateTimePicker1";
+        static constexpr const char *halfDayBox = "ComboBox1";
+        static constexpr const char *saveButton = "Button1";
+        static constexpr const char *cancelButton = "Button2";
+    };
+
     explicit PersonEditor(SharedState &state, QWidget *parent = nullptr);
 
     QFrame *panel = nullptr;
-    QLabel *nameLabel = nullptr; // "Имя"
-    QLabel *birthDateLabel = nullptr; // "Дата рождения"
+    QLabel *nameLabel = nullptr;      // "Имя"
     QLineEdit *nameEdit = nullptr;
-    QComboBox *pictureBox = nullptr; // picture, drawn by drawPicture
+    QComboBox *pictureBox = nullptr;  // the faces, drawn by drawPicture
+    QLabel *birthDateLabel = nullptr; // "Дата рождения"
     QDateEdit *birthDateEdit = nullptr;
-    QComboBox *halfDayBox = nullptr; // "AM" / "PM"
-    QPushButton *saveButton = nullptr; // "Сохранить"
+    QComboBox *halfDayBox = nullptr;  // "AM" / "PM"
+    QPushButton *saveButton = nullptr;   // "Сохранить"
     QPushButton *cancelButton = nullptr; // "Отмена"
 
     // Every opening fills all fields, the title and the save action anew.

@@ -1,12 +1,11 @@
 #include "windows/previewwindow.h"
-#include "windows/fixedlayout.h"
-
-#include "windows/monthdialog.h"
 
 #include "model/errors.h"
+#include "report/fonts.h"
 #include "report/reportengine.h"
-#include "windows/reportprint.h"
 #include "windows/dialogs.h"
+#include "windows/fixedlayout.h"
+#include "windows/reportprint.h"
 
 #include <QCloseEvent>
 #include <QFrame>
@@ -18,31 +17,28 @@ constexpr int ToolBarHeight = 29;
 
 PreviewWindow::PreviewWindow(QWidget *parent) : QWidget(parent)
 {
-    setObjectName(QStringLiteral("PreviewWindow"));
+    setObjectName(QLatin1String(Names::window));
     setWindowTitle(QStringLiteral("Печать Биоритмов"));
     setWindowFlags(Qt::Window | Qt::CustomizeWindowHint | Qt::WindowTitleHint | Qt::WindowSystemMenuHint |
                    Qt::WindowMaximizeButtonHint | Qt::WindowCloseButtonHint | Qt::WindowStaysOnTopHint);
     resize(545, 403);
-    setFont(MonthReportFormFont());
+    setFont(PixelFont(QStringLiteral("MS Sans Serif"), 11));
 
-    toolBar = new QFrame(this);
-    toolBar->setObjectName(QStringLiteral("ToolBar1"));
+    toolBar = Named(new QFrame(this), Names::toolBar);
 
     auto button = [this](const char *name, const QString &caption, int left) {
-        auto *b = new QToolButton(toolBar);
-        b->setObjectName(QLatin1String(name));
+        auto *b = Named(new QToolButton(toolBar), name);
         b->setText(caption);
         b->setAutoRaise(true); // flat
         b->setToolButtonStyle(Qt::ToolButtonTextOnly);
         b->setGeometry(left, 3, 67, 22);
         return b;
     };
-    printButton = button("SpeedButton1", QStringLiteral("Печать"), 0);
-    setupButton = button("SpeedButton2", QStringLiteral("Настройка"), 67);
-    closeButton = button("SpeedButton3", QStringLiteral("Закрыть"), 134);
+    printButton = button(Names::printButton, QStringLiteral("Печать"), 0);
+    setupButton = button(Names::setupButton, QStringLiteral("Настройка"), 67);
+    closeButton = button(Names::closeButton, QStringLiteral("Закрыть"), 134);
 
-    preview = new ReportEngine::ReportPreview(this);
-    preview->setObjectName(QStringLiteral("QRPreview"));
+    preview = Named(new ReportEngine::ReportPreview(this), Names::preview);
 
     connect(printButton, &QToolButton::clicked, this, &PreviewWindow::print);
     connect(setupButton, &QToolButton::clicked, this, &PreviewWindow::setUpPrinter);

@@ -15,6 +15,16 @@ class ReportPreview;
 class PreviewWindow : public QWidget {
     Q_OBJECT
 public:
+    // The layout's component names, the objectNames of the window and its controls.
+    struct Names {
+        static constexpr const char *window = "Form4";
+        static constexpr const char *toolBar = "ToolBar1";
+        static constexpr const char *printButton = "SpeedButton1";
+        static constexpr const char *setupButton = "SpeedButton2";
+        static constexpr const char *closeButton = "SpeedButton3";
+        static constexpr const char *preview = "QRPreview";
+    };
+
     explicit PreviewWindow(QWidget *parent = nullptr);
 
     QFrame *toolBar = nullptr;
@@ -23,7 +33,7 @@ public:
     QToolButton *closeButton = nullptr; // "Закрыть"
     ReportEngine::ReportPreview *preview = nullptr;
 
-    // Shows `report` in preview and the window itself, not modally.
+    // Shows `report` in the preview control and the window itself, not modally.
     // "Печать" and "Настройка" work on `printer`.
     void showReport(ReportEngine::Report &report, ReportEngine::ReportPrinter &printer);
     ReportEngine::Report *previewedReport() const { return m_report; }

@@ -5,7 +5,7 @@
 
 ReportHolder::ReportHolder(QWidget *parent) : QWidget(parent)
 {
-    setObjectName(QStringLiteral("ReportHolder"));
+    setObjectName(QLatin1String(Names::window));
     MonthReport::BuildPage(report);
     report.onPreview = [this](ReportEngine::Report &) { showPreview(); };
 }

@@ -1,6 +1,6 @@
 #pragma once
 // The holder of the printed month page: never shown, it keeps the report
-// `report` with its fixed layout and the report's printer settings for the run.
+// with its fixed layout and the report's printer settings for the run.
 #include "report/reportengine.h"
 #include "windows/reportprint.h"
 
@@ -12,10 +12,15 @@ class PreviewWindow;
 class ReportHolder : public QWidget {
     Q_OBJECT
 public:
+    // The layout's component name of the holder, its objectName.
+    struct Names {
+        static constexpr const char *window = "Form3";
+    };
+
     explicit ReportHolder(QWidget *parent = nullptr);
 
-    ReportEngine::Report report;
-    ReportEngine::ReportPrinter printer;
+    ReportEngine::Report report;         // Rep
+    ReportEngine::ReportPrinter printer; // the report's printer settings
 
     // The window that shows the preview.
     void setPreviewWindow(PreviewWindow *window) { m_preview = window; }

@@ -25,10 +25,9 @@ QFont dialogFont() { return PixelFont(QStringLiteral("MS Sans Serif"), 11); }
 
 QLabel *rightLabel(const char *name, const QString &text, const QRect &geometry, QWidget *parent)
 {
-    auto *label = new QLabel(text, parent);
-    // The styled group does not hand the form's font down.
+    auto *label = Named(new QLabel(text, parent), name);
+    // The styled group does not hand the dialog's font down.
     label->setFont(dialogFont());
-    label->setObjectName(QString::fromLatin1(name));
     label->setGeometry(geometry);
     label->setAlignment(Qt::AlignRight | Qt::AlignVCenter);
     // A substitute face may run wider than the box: grow it to the left, the
@@ -43,9 +42,8 @@ QLabel *rightLabel(const char *name, const QString &text, const QRect &geometry,
 
 QLineEdit *periodEdit(const char *name, const QRect &geometry, QWidget *parent)
 {
-    auto *edit = new QLineEdit(parent);
+    auto *edit = Named(new QLineEdit(parent), name);
     edit->setFont(dialogFont());
-    edit->setObjectName(QString::fromLatin1(name));
     edit->setGeometry(geometry);
     return edit;
 }
@@ -56,64 +54,51 @@ void showNumber(QLineEdit *edit, double value)
     edit->setText(FormatReal(value));
     edit->setCursorPosition(0);
 }
-
-QPushButton *makeButton(const char *name, const QString &text, const QRect &geometry, QWidget *parent)
-{
-    auto *button = new QPushButton(text, parent);
-    button->setObjectName(QString::fromLatin1(name));
-    button->setGeometry(geometry);
-    // Neither button is a default: Enter in a field does nothing.
-    button->setAutoDefault(false);
-    button->setDefault(false);
-    return button;
-}
 }
 
 SettingsDialog::SettingsDialog(SharedState &state, QWidget *parent)
     : QDialog(parent, Qt::Tool | Qt::CustomizeWindowHint | Qt::WindowTitleHint | Qt::WindowStaysOnTopHint),
       m_state(state)
 {
-    setObjectName(QStringLiteral("Form6"));
+    setObjectName(QLatin1String(Names::window));
     setWindowTitle(QStringLiteral("Настройки"));
     // The tray menu stays usable while the settings are open.
     BlockNoOtherWindow(this);
     setFixedSize(201, 163);
     setFont(dialogFont());
 
-    panel = new QFrame(this);
-    panel->setObjectName(QStringLiteral("Panel1"));
+    panel = Named(new QFrame(this), Names::panel);
     panel->setFrameStyle(QFrame::Panel | QFrame::Sunken);
     panel->setLineWidth(1);
     panel->setGeometry(0, 0, 201, 163);
 
-    autoStartBox = new QCheckBox(QStringLiteral("Запускать при старте"), panel);
-    autoStartBox->setObjectName(QStringLiteral("CheckBox1"));
+    autoStartBox = Named(new QCheckBox(QStringLiteral("Запускать при старте"), panel), Names::autoStartBox);
     autoStartBox->setGeometry(16, 8, 137, 17);
 
-    periodsGroup = new QGroupBox(QStringLiteral(" Периоды циклов "), panel);
-    periodsGroup->setObjectName(QStringLiteral("GroupBox1"));
+    periodsGroup = Named(new QGroupBox(QStringLiteral(" Периоды циклов "), panel), Names::periodsGroup);
     periodsGroup->setGeometry(8, 32, 185, 96);
     // The frame runs along the group's top edge with the caption inside it,
     // so the captionless button sits just inside the frame's top right corner.
-    periodsGroup->setStyleSheet(QStringLiteral(
-        "QGroupBox#GroupBox1 { border: 1px solid palette(mid); border-radius: 2px; margin-top: 0px; }"
-        "QGroupBox#GroupBox1::title { subcontrol-origin: padding; subcontrol-position: top left; left: 4px; top: 1px; }"));
+    periodsGroup->setStyleSheet(
+        QStringLiteral("QGroupBox#%1 { border: 1px solid palette(mid); border-radius: 2px; margin-top: 0px; }"
+                       "QGroupBox#%1::title { subcontrol-origin: padding; subcontrol-position: top left; left: 4px; top: 1px; }")
+            .arg(QLatin1String(Names::periodsGroup)));
 
-    physicalLabel = rightLabel("Label1", QStringLiteral("Физический"), QRect(40, 16, 64, 17), periodsGroup);
-    physicalPeriodEdit = periodEdit("Edit1", QRect(112, 16, 65, 21), periodsGroup);
-    emotionalLabel = rightLabel("Label2", QStringLiteral("Эмоциональный"), QRect(21, 40, 83, 17), periodsGroup);
-    emotionalPeriodEdit = periodEdit("Edit2", QRect(112, 40, 65, 21), periodsGroup);
-    intellectualLabel = rightLabel("Label3", QStringLiteral("Интеллектуальный"), QRect(7, 64, 97, 17), periodsGroup);
-    intellectualPeriodEdit = periodEdit("Edit3", QRect(112, 64, 65, 21), periodsGroup);
+    physicalLabel = rightLabel(Names::physicalLabel, QStringLiteral("Физический"), QRect(40, 16, 64, 17), periodsGroup);
+    physicalPeriodEdit = periodEdit(Names::physicalPeriodEdit, QRect(112, 16, 65, 21), periodsGroup);
+    emotionalLabel = rightLabel(Names::emotionalLabel, QStringLiteral("Эмоциональный"), QRect(21, 40, 83, 17), periodsGroup);
+    emotionalPeriodEdit = periodEdit(Names::emotionalPeriodEdit, QRect(112, 40, 65, 21), periodsGroup);
+    intellectualLabel = rightLabel(Names::intellectualLabel, QStringLiteral("Интеллектуальный"), QRect(7, 64, 97, 17), periodsGroup);
+    intellectualPeriodEdit = periodEdit(Names::intellectualPeriodEdit, QRect(112, 64, 65, 21), periodsGroup);
     // Each field is read out by its label, not by the group's title.
     physicalLabel->setBuddy(physicalPeriodEdit);
     emotionalLabel->setBuddy(emotionalPeriodEdit);
     intellectualLabel->setBuddy(intellectualPeriodEdit);
 
-    saveButton = makeButton("Button2", QStringLiteral("Сохранить"), QRect(40, 136, 75, 21), panel);
-    cancelButton = makeButton("Button1", QStringLiteral("Отмена"), QRect(120, 136, 75, 21), panel);
+    saveButton = FixedButton(Names::saveButton, QStringLiteral("Сохранить"), QRect(40, 136, 75, 21), panel);
+    cancelButton = FixedButton(Names::cancelButton, QStringLiteral("Отмена"), QRect(120, 136, 75, 21), panel);
     // Sits over the frame's top right corner, so it comes after the frame.
-    defaultsButton = makeButton("Button3", QString(), QRect(175, 34, 8, 9), panel);
+    defaultsButton = FixedButton(Names::defaultsButton, QString(), QRect(175, 34, 8, 9), panel);
     defaultsButton->raise();
     // No caption and no hint on screen; a screen reader still says what it does.
     defaultsButton->setAccessibleName(QStringLiteral("Исходные периоды"));

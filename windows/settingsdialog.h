@@ -13,20 +13,37 @@ class QPushButton;
 class SettingsDialog : public QDialog {
     Q_OBJECT
 public:
+    // The layout's component names, the objectNames of the window and its controls.
+    struct Names {
+        static constexpr const char *window = "Form6";
+        static constexpr const char *panel = "Panel1";
+        static constexpr const char *autoStartBox = "CheckBox1";
+        static constexpr const char *periodsGroup = "GroupBox1";
+        static constexpr const char *physicalLabel = "Label1";
+        static constexpr const char *physicalPeriodEdit = "Edit1";
+        static constexpr const char *emotionalLabel = "Label2";
+        static constexpr const char *emotionalPeriodEdit = "Edit2";
+        static constexpr const char *intellectualLabel = "Label3";
+        static constexpr const char *intellectualPeriodEdit = "Edit3";
+        static constexpr const char *saveButton = "Button2";
+        static constexpr const char *cancelButton = "Button1";
+        static constexpr const char *defaultsButton = "Button3";
+    };
+
     explicit SettingsDialog(SharedState &state, QWidget *parent = nullptr);
 
     QFrame *panel = nullptr;
-    QCheckBox *autoStartBox = nullptr;
-    QGroupBox *periodsGroup = nullptr;
+    QCheckBox *autoStartBox = nullptr; // "Запускать при старте"
+    QGroupBox *periodsGroup = nullptr; // " Периоды циклов "
     QLabel *physicalLabel = nullptr;
+    QLineEdit *physicalPeriodEdit = nullptr;
     QLabel *emotionalLabel = nullptr;
+    QLineEdit *emotionalPeriodEdit = nullptr;
     QLabel *intellectualLabel = nullptr;
-    QLineEdit *physicalPeriodEdit = nullptr; // physical
-    QLineEdit *emotionalPeriodEdit = nullptr; // emotional
-    QLineEdit *intellectualPeriodEdit = nullptr; // intellectual
-    QPushButton *saveButton = nullptr; // "Сохранить"
-    QPushButton *cancelButton = nullptr; // "Отмена"
-    QPushButton *defaultsButton = nullptr; // the defaults
+    QLineEdit *intellectualPeriodEdit = nullptr;
+    QPushButton *saveButton = nullptr;     // "Сохранить"
+    QPushButton *cancelButton = nullptr;   // "Отмена"
+    QPushButton *defaultsButton = nullptr; // no caption: back to the default periods
 
     // Whether, at opening, a start-at-login entry named an existing file.
     bool autoStartFound = false;

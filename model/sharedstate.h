@@ -1,8 +1,7 @@
 #pragma once
-// The program's shared state: one instance, owned by the host window and
-// handed to the windows that read it.
+// The shared state of the person store and the last year calendar build: one
+// instance, owned by the tray host and handed to the windows that read it.
 #include "model/person.h"
-#include <QDate>
 #include <QString>
 #include <array>
 
@@ -22,10 +21,4 @@ struct SharedState {
     QString personName;
     quint16 subjectDay = 0, subjectMonth = 0, subjectYear = 0;
     QString daysLivedLine;
-
-    // shell
-    bool menuEnabled = true;
-    int editedPersonIndex = -1;
-    int personItemCount = 0;
-    QDate rememberedDay;
 };

@@ -7,7 +7,7 @@ void TrayHost::deletePerson(int tag)
     m_runner.run(false, [this, tag] {
         if (raiseOpenQuestion())
             return;
-        m_state.editedPersonIndex = tag;
+        m_shell.editedPersonIndex = tag;
         if (tag < 0 || tag >= m_state.people.count())
             return;
         const Person person = m_state.people.at(tag);

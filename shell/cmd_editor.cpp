@@ -13,8 +13,8 @@ void TrayHost::addPerson()
 void TrayHost::editPerson(int tag)
 {
     runner().run(true, [this, tag] {
-        m_state.editedPersonIndex = tag;
-        personEditor->prepareEdit();
+        m_shell.editedPersonIndex = tag;
+        personEditor->prepareEdit(tag);
         if (personEditor->exec() == 1)
             rebuildMenu();
     });

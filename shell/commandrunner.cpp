@@ -1,7 +1,7 @@
 #include "shell/commandrunner.h"
 
 #include "model/errors.h"
-#include "model/sharedstate.h"
+#include "shell/shellstate.h"
 #include "windows/dialogs.h"
 
 #include <QString>
@@ -11,7 +11,7 @@ namespace {
 // Sets the menu flag again however the command ends.
 class MenuFlagGuard {
 public:
-    MenuFlagGuard(SharedState &state, bool clears) : m_state(state), m_clears(clears)
+    MenuFlagGuard(ShellState &state, bool clears) : m_state(state), m_clears(clears)
     {
         if (m_clears)
             m_state.menuEnabled = false;
@@ -25,7 +25,7 @@ public:
     MenuFlagGuard &operator=(const MenuFlagGuard &) = delete;
 
 private:
-    SharedState &m_state;
+    ShellState &m_state;
     bool m_clears;
 };
 }

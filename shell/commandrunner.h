@@ -5,11 +5,11 @@
 // the event loop.
 #include <functional>
 
-struct SharedState;
+struct ShellState;
 
 class CommandRunner {
 public:
-    explicit CommandRunner(SharedState &state) : m_state(state) {}
+    explicit CommandRunner(ShellState &state) : m_state(state) {}
     // Returns true when the command ended without an error.
     bool run(bool clearsMenuFlag, const std::function<void()> &command);
 
@@ -18,6 +18,6 @@ public:
     void setBeforeCommand(std::function<void()> hook) { m_beforeCommand = std::move(hook); }
 
 private:
-    SharedState &m_state;
+    ShellState &m_state;
     std::function<void()> m_beforeCommand;
 };

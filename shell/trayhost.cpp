@@ -131,7 +131,7 @@ TrayHost::TrayHost(const QString &settingsPath, const ShellOptions &options, QWi
         return;
     }
 
-    m_state.menuEnabled = true;
+    m_shell.menuEnabled = true;
     m_hidePending = true;
 
     buildFixedItems();
@@ -146,9 +146,9 @@ TrayHost::TrayHost(const QString &settingsPath, const ShellOptions &options, QWi
     // With no other copy running, no save is under way: what a save killed
     // part-way left beside the file can go.
     RemoveSaveLeftovers(m_state.settingsPath);
-    m_state.personItemCount = 0;
+    m_shell.personItemCount = 0;
     rebuildMenu();
-    m_state.rememberedDay = Clock::today();
+    m_shell.rememberedDay = Clock::today();
 
     dayTimer = new QTimer(this);
     dayTimer->setObjectName(QLatin1String(Names::dayTimer));
@@ -253,14 +253,14 @@ void TrayHost::addPersonItem(int index, bool birthday)
 void TrayHost::removePersonItems()
 {
     const QList<QAction *> actions = trayMenu->actions();
-    const int count = qMin(m_state.personItemCount, int(actions.size()));
+    const int count = qMin(m_shell.personItemCount, int(actions.size()));
     for (int i = 0; i < count; ++i) {
         QAction *item = actions.at(i);
         trayMenu->removeAction(item);
         // The submenu owns its item and its commands.
         delete item->menu();
     }
-    m_state.personItemCount = 0;
+    m_shell.personItemCount = 0;
 }
 
 TrayHost::FileIdentity TrayHost::identityOf(const QString &path)
@@ -332,7 +332,7 @@ void TrayHost::rebuildMenu()
         showTrayPicture(anyBirthday ? Pictures::TrayBirthdayPicture : Pictures::TrayOrdinaryPicture);
         for (int n = 0; n < count; ++n) {
             addPersonItem(n, birthday[n]);
-            ++m_state.personItemCount;
+            ++m_shell.personItemCount;
         }
 
         if (!report.isEmpty())
@@ -394,8 +394,8 @@ void TrayHost::checkDay()
     if (m_refreshing)
         return;
     const QDate today = Clock::today();
-    if (today != m_state.rememberedDay) {
-        m_state.rememberedDay = today;
+    if (today != m_shell.rememberedDay) {
+        m_shell.rememberedDay = today;
         rebuildMenu();
     } else if (m_loadFailed && identityOf(m_state.settingsPath) != m_failedIdentity) {
         // The bad file was changed: try it again now rather than tomorrow.
@@ -405,7 +405,7 @@ void TrayHost::checkDay()
 
 void TrayHost::trayActivated(QSystemTrayIcon::ActivationReason reason)
 {
-    if (!m_state.menuEnabled || m_ending || !trayMenu)
+    if (!m_shell.menuEnabled || m_ending || !trayMenu)
         return;
     if (reason != QSystemTrayIcon::Trigger && reason != QSystemTrayIcon::Context)
         return;

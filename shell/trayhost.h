@@ -3,6 +3,7 @@
 // and every other window; the menu commands are its methods.
 #include "model/sharedstate.h"
 #include "shell/commandrunner.h"
+#include "shell/shellstate.h"
 #include <QDateTime>
 #include <QList>
 #include <QPointer>
@@ -102,6 +103,7 @@ public:
     ~TrayHost() override; // FormDestroy
 
     SharedState &state() { return m_state; }
+    ShellState &shellState() { return m_shell; }
     CommandRunner &runner() { return m_runner; }
 
     // Another copy held the lock: nothing was set up, the program leaves at once.
@@ -196,7 +198,8 @@ private:
     void endProgram();
 
     SharedState m_state;
-    CommandRunner m_runner{m_state};
+    ShellState m_shell;
+    CommandRunner m_runner{m_shell};
 
     std::unique_ptr<QLockFile> m_lock;
     bool m_secondCopy = false;

@@ -400,13 +400,13 @@ private slots:
         bool flagWhileOpen = true;
         QString title;
         AnswerModal("Form1", [&](QWidget *w) {
-            flagWhileOpen = host.state().menuEnabled;
+            flagWhileOpen = host.shellState().menuEnabled;
             title = w->windowTitle();
             QTest::mouseClick(host.calendarWindow->closeButton, Qt::LeftButton);
         });
         host.showCalendar(0);
         QVERIFY(!flagWhileOpen);
-        QVERIFY(host.state().menuEnabled);
+        QVERIFY(host.shellState().menuEnabled);
         QCOMPARE(title, QString("Биоритмы на 2026 год"));
         QCOMPARE(host.state().chosenYear, 2026);
         QCOMPARE(host.calendarWindow->grid->item(8, 15)->text(), QString("15"));
@@ -426,13 +426,13 @@ private slots:
         host.showCalendar(1);
         QTest::qWait(50);
         QVERIFY(!opened);
-        QVERIFY(host.state().menuEnabled);
+        QVERIFY(host.shellState().menuEnabled);
         QCOMPARE(m_errors.size(), 1);
         m_errors.clear();
         // The poll above is still waiting; let it find the next opening.
         host.showCalendar(0);
         QVERIFY(opened);
-        QVERIFY(host.state().menuEnabled);
+        QVERIFY(host.shellState().menuEnabled);
         QVERIFY(m_errors.isEmpty());
     }
 };

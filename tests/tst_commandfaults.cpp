@@ -113,7 +113,7 @@ class TestCommandFaults : public QObject {
     // The tray menu opens on a click, as the user would find it.
     bool menuOpens()
     {
-        if (!m_host->state().menuEnabled)
+        if (!m_host->shellState().menuEnabled)
             return false;
         emit m_host->trayIcon()->activated(QSystemTrayIcon::Trigger);
         const bool shown = m_host->trayMenu->isVisible();
@@ -134,7 +134,7 @@ class TestCommandFaults : public QObject {
                 return 1;
             if (!m_errors.last().startsWith(message))
                 return 2;
-            return m_host->state().menuEnabled ? 0 : 3;
+            return m_host->shellState().menuEnabled ? 0 : 3;
         });
         m_errors.resize(before); // told here, not in the tally of the test
         ::chmod(QFile::encodeName(folder).constData(), 0755);
@@ -336,7 +336,7 @@ private slots:
         QCOMPARE(seen, QStringList({"1", "1", "3", "intact"}));
         QCOMPARE(m_errors, QStringList{"Disk full"});
         QCOMPARE(personItems(), QStringList({"Дарья", "C", "B", "A"}));
-        QVERIFY(h.state().menuEnabled);
+        QVERIFY(h.shellState().menuEnabled);
         QVERIFY(menuOpens());
     }
 

@@ -50,8 +50,7 @@ class TestEditor : public QObject {
     PersonEditor &openEdit(int index)
     {
         LoadSettingsFile(ini(), m_state.people, m_state.periods);
-        m_state.editedPersonIndex = index;
-        m_form->prepareEdit();
+        m_form->prepareEdit(index);
         m_form->show();
         return *m_form;
     }
@@ -279,8 +278,7 @@ private slots:
     {
         WriteSettingsFile(ini(), PeriodLines() + PersonLines("Анна", 7, 11, 1984, 0, 12));
         LoadSettingsFile(ini(), m_state.people, m_state.periods);
-        m_state.editedPersonIndex = 1;
-        QVERIFY_THROWS_EXCEPTION(KelvoraError, m_form->prepareEdit());
+        QVERIFY_THROWS_EXCEPTION(KelvoraError, m_form->prepareEdit(1));
 
         // The list lost the person while the dialog was open: reported, nothing written.
         PersonEditor &f = openEdit(0);
@@ -361,7 +359,7 @@ private slots:
         AnswerModal("Form2", [&](QWidget *w) {
             auto *f = static_cast<PersonEditor *>(w);
             seen = true;
-            QVERIFY(!host.state().menuEnabled);
+            QVERIFY(!host.shellState().menuEnabled);
             QCOMPARE(f->windowTitle(), QString("Добавление записи"));
             f->nameEdit->setText("Борис ");
             f->pictureBox->setCurrentIndex(4);
@@ -369,7 +367,7 @@ private slots:
         });
         host.addPerson();
         QVERIFY(seen);
-        QVERIFY(host.state().menuEnabled);
+        QVERIFY(host.shellState().menuEnabled);
         QAction *item = host.trayMenu->findChild<QAction *>("NewItem1");
         QVERIFY(item);
         QCOMPARE(item->text(), QString("Борис "));
@@ -385,14 +383,14 @@ private slots:
         host.personEditor = host.adopt(new PersonEditor(host.state()));
         AnswerModal("Form2", [&](QWidget *w) {
             auto *f = static_cast<PersonEditor *>(w);
-            QVERIFY(!host.state().menuEnabled);
+            QVERIFY(!host.shellState().menuEnabled);
             QCOMPARE(f->windowTitle(), QString("Изменение записи"));
             QCOMPARE(f->nameEdit->text(), QString("Анна"));
             f->nameEdit->setText("Анна Ивановна");
             f->saveButton->click();
         });
         host.editPerson(0);
-        QCOMPARE(host.state().editedPersonIndex, 0);
+        QCOMPARE(host.shellState().editedPersonIndex, 0);
         QCOMPARE(host.trayMenu->findChild<QAction *>("NewItem0")->text(), QString("Анна Ивановна"));
         QCOMPARE(host.trayMenu->findChild<QAction *>("NewItem1")->text(), QString("Борис"));
 
@@ -400,13 +398,13 @@ private slots:
         const QByteArray before = ReadBytes(ini());
         AnswerModal("Form2", [](QWidget *w) { static_cast<PersonEditor *>(w)->cancelButton->click(); });
         host.editPerson(1);
-        QVERIFY(host.state().menuEnabled);
+        QVERIFY(host.shellState().menuEnabled);
         QCOMPARE(ReadBytes(ini()), before);
 
         // A tag without a person: the general error box, and the menu usable again.
         host.editPerson(5);
         QCOMPARE(m_errors, QStringList({"List index out of bounds (5)"}));
-        QVERIFY(host.state().menuEnabled);
+        QVERIFY(host.shellState().menuEnabled);
     }
 
     // About: a click anywhere closes it, and nothing else does.

@@ -69,7 +69,7 @@ class TestPrintCommand : public QObject {
     {
         AnswerModal(QStringLiteral("Form5"), [this, button, choose](QWidget *w) {
             auto *form = static_cast<MonthDialog *>(w);
-            QVERIFY(!m_host->state().menuEnabled);
+            QVERIFY(!m_host->shellState().menuEnabled);
             if (choose)
                 choose(form);
             (button == 1 ? form->buildButton : form->cancelButton)->click();
@@ -131,7 +131,7 @@ private slots:
             form->monthBox->setCurrentIndex(7); // Август
         });
         whenPreviewShown([&](PreviewWindow *form) {
-            QVERIFY(!h.state().menuEnabled);
+            QVERIFY(!h.shellState().menuEnabled);
             QCOMPARE(form->preview->report(), &rep);
             QCOMPARE(Caption(rep, QStringLiteral("Month")), QStringLiteral("Август"));
             QCOMPARE(Caption(rep, QStringLiteral("Year")), QStringLiteral("2025"));
@@ -159,7 +159,7 @@ private slots:
         h.printMonth(0);
 
         QCOMPARE(m_previewsSeen, 1);
-        QVERIFY(h.state().menuEnabled);
+        QVERIFY(h.shellState().menuEnabled);
         QCOMPARE(DayCells(rep), 0);
         QCOMPARE(h.state().chosenYear, 2025);
         QVERIFY(m_messages.isEmpty());
@@ -189,7 +189,7 @@ private slots:
         QCOMPARE(m_previewsSeen, 2);
         QCOMPARE(h.state().chosenYear, 50);
         QCOMPARE(DayCells(rep), 0);
-        QVERIFY(h.state().menuEnabled);
+        QVERIFY(h.shellState().menuEnabled);
     }
 
     // "Печать" into a PDF file on a disk that fills up: the error box, and the
@@ -232,7 +232,7 @@ private slots:
         h.printMonth(0);
         QCOMPARE(m_previewsSeen, 0);
         QVERIFY(!h.state().hasYearTable);
-        QVERIFY(h.state().menuEnabled);
+        QVERIFY(h.shellState().menuEnabled);
         QCOMPARE(DayCells(h.reportHolder->report), 0);
         QVERIFY(m_messages.isEmpty());
     }
@@ -259,7 +259,7 @@ private slots:
         QCOMPARE(m_previewsSeen, 0);
         QCOMPARE(m_messages, QStringList({QStringLiteral("E:Invalid argument to date encode")}));
         QCOMPARE(h.state().chosenYear, 0);
-        QVERIFY(h.state().menuEnabled);
+        QVERIFY(h.shellState().menuEnabled);
         QCOMPARE(DayCells(h.reportHolder->report), 0);
         QVERIFY(!h.previewWindow->isVisible());
     }

@@ -143,14 +143,14 @@ private slots:
         Dialogs::setSaveFileHook([&](const QString &name) {
             ++asked;
             proposed = name;
-            flagDuringDialog = m_host->state().menuEnabled;
+            flagDuringDialog = m_host->shellState().menuEnabled;
             return path;
         });
         m_host->state().chosenYear = 1999;
         m_host->saveTextFile(0);
         QCOMPARE(proposed, QString("Анна.txt"));
         QVERIFY(!flagDuringDialog);
-        QVERIFY(m_host->state().menuEnabled);
+        QVERIFY(m_host->shellState().menuEnabled);
         QCOMPARE(m_host->state().chosenYear, 2026);
         QCOMPARE(ReadBytes(path), Golden("anna-2026.txt"));
         QVERIFY(m_messages.isEmpty());
@@ -173,7 +173,7 @@ private slots:
         Dialogs::setSaveFileHook([](const QString &) { return QString(); });
         m_host->saveTextFile(0);
         QVERIFY(m_messages.isEmpty());
-        QVERIFY(m_host->state().menuEnabled);
+        QVERIFY(m_host->shellState().menuEnabled);
         QCOMPARE(QDir(m_dir->path()).entryList(QDir::AllEntries | QDir::Hidden | QDir::NoDotAndDotDot).size(), before);
     }
 
@@ -184,14 +184,14 @@ private slots:
         Dialogs::setSaveFileHook([this](const QString &) { return m_dir->filePath("no/such/folder/Анна.txt"); });
         m_host->saveTextFile(0);
         QCOMPARE(m_messages, QStringList{"E:Invalid filename"});
-        QVERIFY(m_host->state().menuEnabled);
+        QVERIFY(m_host->shellState().menuEnabled);
 
         m_messages.clear();
         QDir().mkpath(m_dir->filePath("a folder.txt"));
         Dialogs::setSaveFileHook([this](const QString &) { return m_dir->filePath("a folder.txt"); });
         m_host->saveTextFile(0);
         QCOMPARE(m_messages, QStringList{"E:File access denied"});
-        QVERIFY(m_host->state().menuEnabled);
+        QVERIFY(m_host->shellState().menuEnabled);
 
         // A disk that fills up halfway: the file size limit stands in for it.
         m_messages.clear();
@@ -211,7 +211,7 @@ private slots:
         setrlimit(RLIMIT_FSIZE, &saved);
         std::signal(SIGXFSZ, oldHandler);
         QCOMPARE(m_messages, QStringList{"E:Disk full"});
-        QVERIFY(m_host->state().menuEnabled);
+        QVERIFY(m_host->shellState().menuEnabled);
         QCOMPARE(ReadBytes(kept), QByteArray("the year before"));
     }
 
@@ -226,7 +226,7 @@ private slots:
         m_host->saveTextFile(1);
         QCOMPARE(asked, 0);
         QCOMPARE(m_messages.size(), 1);
-        QVERIFY(m_host->state().menuEnabled);
+        QVERIFY(m_host->shellState().menuEnabled);
     }
 };
 

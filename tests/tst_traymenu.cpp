@@ -111,7 +111,7 @@ private slots:
         TrayHost &h = host();
         QMenu *menu = h.trayMenu;
         QCOMPARE(Names(menu), QStringList({"NewItem2", "NewItem1", "NewItem0", "N1", "new", "N3", "Param", "FileExitItem1"}));
-        QCOMPARE(h.state().personItemCount, 3);
+        QCOMPARE(h.shellState().personItemCount, 3);
         QCOMPARE(item("NewItem2")->text(), "C");
         QCOMPARE(item("NewItem0")->text(), "A");
         QVERIFY(SameIcon(item("NewItem1")->icon(), Pictures::imageList1(7)));
@@ -244,7 +244,7 @@ private slots:
         WriteSettingsFile(ini(), PersonLines("A", 1, 2, 1980, 0, 3) + PersonLines("B", 15, 7, 1985, 0, 7) + PersonLines("Twin", 15, 7, 1990, 0, 9) +
                                      PersonLines("Odd", 31, 4, 1990, 0, 4) + PersonLines("Bad", 40, 13, 1990, 0, 5));
         TrayHost &h = host();
-        QCOMPARE(h.state().personItemCount, 5);
+        QCOMPARE(h.shellState().personItemCount, 5);
         QVERIFY(SameIcon(item("NewItem1")->icon(), Pictures::imageList1(32)));
         QVERIFY(SameIcon(item("NewItem2")->icon(), Pictures::imageList1(32)));
         QVERIFY(SameIcon(item("NewItem0")->icon(), Pictures::imageList1(3)));
@@ -275,7 +275,7 @@ private slots:
         Clock::setFixed(QDateTime(QDate(2024, 6, 11), QTime(0, 0, 0)));
         h.checkDay();
         QVERIFY(!before);
-        QCOMPARE(h.state().personItemCount, 1);
+        QCOMPARE(h.shellState().personItemCount, 1);
         QPointer<QAction> after = item("NewItem0");
         h.checkDay();
         h.checkDay();
@@ -285,7 +285,7 @@ private slots:
         Clock::setFixed(QDateTime(QDate(2024, 6, 10), QTime(12, 0)));
         h.checkDay();
         QVERIFY(!after);
-        QCOMPARE(h.state().rememberedDay, QDate(2024, 6, 10));
+        QCOMPARE(h.shellState().rememberedDay, QDate(2024, 6, 10));
 
         // An empty list keeps the fixed part, day after day.
         WriteSettingsFile(ini(), PeriodLines());
@@ -294,7 +294,7 @@ private slots:
             h.checkDay();
         }
         QCOMPARE(Names(h.trayMenu), QStringList({"N1", "new", "N3", "Param", "FileExitItem1"}));
-        QCOMPARE(h.state().personItemCount, 0);
+        QCOMPARE(h.shellState().personItemCount, 0);
     }
 
     void loadErrorIsShownOnceAndTheListKept()
@@ -320,7 +320,7 @@ private slots:
         // Mended: taken up at the next tick, not the next day.
         WriteSettingsFile(ini(), PeriodLines() + PersonLines("Z", 1, 1, 2000, 0, 1));
         h.checkDay();
-        QCOMPARE(h.state().personItemCount, 1);
+        QCOMPARE(h.shellState().personItemCount, 1);
         QCOMPARE(item("NewItem0")->text(), "Z");
         // Broken again later: that is news, and told at the next rebuild.
         WriteSettingsFile(ini(), bad);
@@ -360,13 +360,13 @@ private slots:
         // Stop every command before its own work, with an error.
         h.runner().setBeforeCommand([&] {
             ++calls;
-            flagInside = h.state().menuEnabled;
+            flagInside = h.shellState().menuEnabled;
             throw KelvoraError("stopped");
         });
         item(itemName)->trigger();
         QTRY_COMPARE(calls, 1);
         QCOMPARE(flagInside, !clears);
-        QVERIFY(h.state().menuEnabled); // set again after the error
+        QVERIFY(h.shellState().menuEnabled); // set again after the error
         QCOMPARE(m_messages, QStringList({"E:stopped"}));
     }
 
@@ -377,20 +377,20 @@ private slots:
         QVERIFY(!h.runner().run(false, [] { throw 42; }));
         QVERIFY(h.runner().run(true, [] {}));
         QCOMPARE(m_messages, QStringList({"E:broken", "E:Unknown error"}));
-        QVERIFY(h.state().menuEnabled);
+        QVERIFY(h.shellState().menuEnabled);
         // A command that does not clear the flag leaves it as it was.
-        h.state().menuEnabled = false;
+        h.shellState().menuEnabled = false;
         h.runner().run(false, [] { throw KelvoraError("x"); });
-        QVERIFY(!h.state().menuEnabled);
+        QVERIFY(!h.shellState().menuEnabled);
     }
 
     void trayClicksOpenTheMenuWhileTheFlagIsSet()
     {
         TrayHost &h = host();
-        h.state().menuEnabled = false;
+        h.shellState().menuEnabled = false;
         emit h.trayIcon()->activated(QSystemTrayIcon::Trigger);
         QVERIFY(!h.trayMenu->isVisible());
-        h.state().menuEnabled = true;
+        h.shellState().menuEnabled = true;
         for (auto reason : {QSystemTrayIcon::DoubleClick, QSystemTrayIcon::MiddleClick, QSystemTrayIcon::Unknown}) {
             emit h.trayIcon()->activated(reason);
             QVERIFY(!h.trayMenu->isVisible());
@@ -418,12 +418,12 @@ private slots:
         QTRY_COMPARE(asked, "B нас покидает?");
         QTRY_VERIFY(!h.confirmDialog->isVisible());
         QCOMPARE(ReadBytes(ini()), original);
-        QCOMPARE(h.state().editedPersonIndex, 1);
-        QCOMPARE(h.state().personItemCount, 3);
+        QCOMPARE(h.shellState().editedPersonIndex, 1);
+        QCOMPARE(h.shellState().personItemCount, 3);
 
         AnswerModal("Form8", [](QWidget *w) { static_cast<ConfirmDialog *>(w)->yesButton->click(); });
         item("DeleteItem1")->trigger();
-        QTRY_COMPARE(h.state().personItemCount, 2);
+        QTRY_COMPARE(h.shellState().personItemCount, 2);
         QCOMPARE(ReadSettingsLines(ini()), PeriodLines() + PersonLines("A", 1, 2, 1980, 0, 3) + PersonLines("C", 20, 9, 2010, 0, 12));
         QCOMPARE(Names(h.trayMenu).mid(0, 2), QStringList({"NewItem1", "NewItem0"}));
         QCOMPARE(item("NewItem1")->text(), "C");
@@ -507,14 +507,14 @@ private slots:
         AnswerModal("Form8", [&](QWidget *w) {
             auto *f = static_cast<ConfirmDialog *>(w);
             asked = f->questionLabel->text();
-            flagInside = h.state().menuEnabled;
+            flagInside = h.shellState().menuEnabled;
             f->noButton->click();
         });
         item("FileExitItem1")->trigger();
         QTRY_COMPARE(asked, "Завершить работу программы?");
         QTRY_VERIFY(!h.confirmDialog->isVisible());
         QVERIFY(!flagInside);
-        QVERIFY(h.state().menuEnabled);
+        QVERIFY(h.shellState().menuEnabled);
         QVERIFY(!h.ending());
         QVERIFY(h.trayIconShown());
 
@@ -522,7 +522,7 @@ private slots:
         item("FileExitItem1")->trigger();
         QTRY_VERIFY(h.ending());
         QVERIFY(!h.trayIconShown());
-        QVERIFY(h.state().menuEnabled);
+        QVERIFY(h.shellState().menuEnabled);
         // Ending, the icon takes no more clicks and no day change brings it back.
         emit h.trayIcon()->activated(QSystemTrayIcon::Trigger);
         QVERIFY(!h.trayMenu->isVisible());
@@ -566,7 +566,7 @@ private slots:
         QVERIFY(!second.trayIconShown());
         QVERIFY(!first.secondCopy());
         QVERIFY(first.trayIconShown());
-        QCOMPARE(first.state().personItemCount, 3);
+        QCOMPARE(first.shellState().personItemCount, 3);
         QVERIFY(m_messages.isEmpty());
 
         m_host.reset(); // the first copy ends and frees its place

@@ -393,7 +393,7 @@ private slots:
 
         // No spreadsheet program: the model is built, the message shown, nothing written.
         app.registered = false;
-        host.state().menuEnabled = true;
+        host.shellState().menuEnabled = true;
         host.exportWorkbook(0);
         QCOMPARE(messages, QStringList{QStringLiteral("Excel не установлен!")});
         QVERIFY(errors.isEmpty());
@@ -401,7 +401,7 @@ private slots:
         QVERIFY(host.state().hasYearTable);
         QCOMPARE(host.state().chosenYear, 2024);
         QCOMPARE(host.state().personName, QStringLiteral("Анна"));
-        QVERIFY(host.state().menuEnabled);
+        QVERIFY(host.shellState().menuEnabled);
 
         // Two exports: two workbooks, both opened.
         messages.clear();
@@ -424,7 +424,7 @@ private slots:
         app.opens = false;
         host.exportWorkbook(0);
         QCOMPARE(errors.size(), 1);
-        QVERIFY(host.state().menuEnabled);
+        QVERIFY(host.shellState().menuEnabled);
         QDir(QFileInfo(app.opened.last()).path()).removeRecursively();
 
         // A person the list does not have: the error box, nothing opened.

@@ -165,9 +165,8 @@ void PersonEditor::prepareAdd()
     updateSaveButton();
 }
 
-void PersonEditor::prepareEdit()
+void PersonEditor::prepareEdit(int index)
 {
-    const int index = m_state.editedPersonIndex;
     if (index < 0 || index >= m_state.people.count())
         throw ListIndexError(index);
     const Person &person = m_state.people.at(index);
@@ -177,6 +176,7 @@ void PersonEditor::prepareEdit()
     halfDayBox->setCurrentIndex(person.halfDay < halfDayBox->count() ? person.halfDay : 0);
     pictureBox->setCurrentIndex(person.picture < FaceCount ? person.picture : 0);
     setWindowTitle(QStringLiteral("Изменение записи"));
+    m_editedIndex = index;
     m_saveAction = &PersonEditor::saveEdit;
     updateSaveButton();
 }
@@ -239,7 +239,7 @@ void PersonEditor::saveEdit()
 {
     if (!nameAcceptable())
         return;
-    const int index = m_state.editedPersonIndex;
+    const int index = m_editedIndex;
     if (index < 0 || index >= m_state.people.count()) {
         // The list was read again while the dialog was open and lost the person.
         Dialogs::ShowError(ListIndexError(index).message(), this);

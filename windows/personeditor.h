@@ -47,9 +47,9 @@ public:
     // Every opening fills all fields, the title and the save action anew.
     // Add mode: an empty record dated today.
     void prepareAdd();
-    // Edit mode: the person at the edited person index. Throws KelvoraError
-    // when no person stands at that index.
-    void prepareEdit();
+    // Edit mode: the person at `index`, changed in place by a save. Throws
+    // KelvoraError when no person stands at that index.
+    void prepareEdit(int index);
     bool editMode() const { return m_saveAction == &PersonEditor::saveEdit; }
 
     void focusName();
@@ -80,4 +80,5 @@ private:
 
     SharedState &m_state;
     void (PersonEditor::*m_saveAction)() = &PersonEditor::saveNew;
+    int m_editedIndex = -1;
 };

@@ -1,5 +1,7 @@
 #pragma once
-// The family list and the cycle periods, and the settings file that keeps them.
+// The person record, the family list and the cycle periods.
+#include "model/errors.h"
+
 #include <QString>
 #include <QVector>
 
@@ -28,6 +30,17 @@ public:
     int count() const { return int(m_people.size()); }
     int highIndex() const { return count() - 1; }
     const Person &at(int index) const { return m_people.at(index); }
+    // Throws "List index out of bounds (n)" when no person stands at `index`.
+    void checkIndex(int index) const
+    {
+        if (index < 0 || index >= count())
+            throw KelvoraError(QStringLiteral("List index out of bounds (%1)").arg(index));
+    }
+    const Person &checkedAt(int index) const
+    {
+        checkIndex(index);
+        return at(index);
+    }
     void append(const Person &p) { m_people.append(p); }
     void replace(int index, const Person &p) { m_people[index] = p; }
     // The later people move up by one.

@@ -21,4 +21,12 @@ struct SharedState {
     QString personName;
     quint16 subjectDay = 0, subjectMonth = 0, subjectYear = 0;
     QString daysLivedLine;
+
+    // The birth date the comparison with a partner reads.
+    void setSubject(const Person &person)
+    {
+        subjectDay = person.day;
+        subjectMonth = person.month;
+        subjectYear = person.year;
+    }
 };

@@ -18,26 +18,15 @@ int DaysInMonth(int year, int month)
     return days[month - 1];
 }
 
-static bool IsCalendarDate(int year, int month, int day)
-{
-    return year >= 1 && year <= 9999 && QDate::isValid(year, month, day);
-}
-
 void BuildYearCalendar(SharedState &s, int index)
 {
     s.yearTable = YearTable{};
     s.hasYearTable = true;
-    if (index < 0 || index >= s.people.count())
-        throw KelvoraError(QStringLiteral("List index out of bounds (%1)").arg(index));
-    const Person &p = s.people.at(index);
-    s.subjectDay = p.day;
-    s.subjectMonth = p.month;
-    s.subjectYear = p.year;
+    const Person &p = s.people.checkedAt(index);
+    s.setSubject(p);
     s.personName = p.name;
-    if (!IsCalendarDate(s.chosenYear, 1, 1) || !IsCalendarDate(p.year, p.month, p.day))
-        throw InvalidDateError();
-    const QDate first(s.chosenYear, 1, 1);
-    const QDate birth(p.year, p.month, p.day);
+    const QDate first = EncodeDate(s.chosenYear, 1, 1);
+    const QDate birth = EncodeDate(p.year, p.month, p.day);
     qint64 offset = birth.daysTo(first);
 
     const QDateTime now = Clock::now();

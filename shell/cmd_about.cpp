@@ -3,5 +3,5 @@
 
 void TrayHost::showAbout()
 {
-    showWithItemGreyed(aboutItem, [this] { aboutWindow->exec(); });
+    showWithItemGreyed(aboutItem, [this] { aboutWindow->ask(); });
 }

@@ -10,6 +10,6 @@ void TrayHost::showCalendar(int tag)
         m_state.chosenYear = Clock::today().year();
         buildYearCalendar(tag);
         // fillFromModel fills the window from the build above.
-        calendarWindow->exec();
+        calendarWindow->ask();
     });
 }

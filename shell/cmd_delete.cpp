@@ -11,7 +11,7 @@ void TrayHost::deletePerson(int tag)
         if (tag < 0 || tag >= m_state.people.count())
             return;
         const Person person = m_state.people.at(tag);
-        if (confirm(person.name + QStringLiteral(" нас покидает?")) != 1)
+        if (confirm(person.name + QStringLiteral(" нас покидает?")) != DialogResult::Ok)
             return;
         // The menu may have been rebuilt from a changed file while the
         // question was open: never delete someone else in that case.

@@ -5,7 +5,7 @@ void TrayHost::addPerson()
 {
     runner().run(true, [this] {
         personEditor->prepareAdd();
-        if (personEditor->exec() == 1)
+        if (personEditor->ask() == DialogResult::Ok)
             rebuildMenu();
     });
 }
@@ -15,7 +15,7 @@ void TrayHost::editPerson(int tag)
     runner().run(true, [this, tag] {
         m_shell.editedPersonIndex = tag;
         personEditor->prepareEdit(tag);
-        if (personEditor->exec() == 1)
+        if (personEditor->ask() == DialogResult::Ok)
             rebuildMenu();
     });
 }

@@ -5,7 +5,7 @@ void TrayHost::exitProgram()
     m_runner.run(true, [this] {
         if (raiseOpenQuestion())
             return;
-        if (confirm(QStringLiteral("Завершить работу программы?")) == 1)
+        if (confirm(QStringLiteral("Завершить работу программы?")) == DialogResult::Ok)
             endProgram();
     });
 }

@@ -1,6 +1,5 @@
 #include "shell/trayhost.h"
 
-#include "model/errors.h"
 #include "windows/comparisonwindow.h"
 
 // "Био-партнёр": the compatibility window for this person. The tray menu
@@ -15,13 +14,8 @@ void TrayHost::compareWithPartner(int tag)
             comparisonWindow->activateWindow();
             return;
         }
-        if (tag < 0 || tag >= m_state.people.count())
-            throw KelvoraError(QStringLiteral("List index out of bounds (%1)").arg(tag));
-        const Person &person = m_state.people.at(tag);
-        m_state.subjectDay = person.day;
-        m_state.subjectMonth = person.month;
-        m_state.subjectYear = person.year;
+        m_state.setSubject(m_state.people.checkedAt(tag));
         if (comparisonWindow)
-            comparisonWindow->exec();
+            comparisonWindow->ask();
     });
 }

@@ -17,7 +17,7 @@ void TrayHost::printMonth(int tag)
             throw KelvoraError(QStringLiteral("The month report windows are not created."));
         // The dialog always opens on this month, whatever was chosen before.
         monthDialog->preset(Clock::today());
-        if (monthDialog->exec() != 1)
+        if (monthDialog->ask() != DialogResult::Ok)
             return;
         const int month = monthDialog->chosenMonth();
         state().chosenYear = monthDialog->chosenYear();

@@ -3,5 +3,5 @@
 
 void TrayHost::showSettings()
 {
-    showWithItemGreyed(settingsItem, [this] { settingsDialog->exec(); });
+    showWithItemGreyed(settingsItem, [this] { settingsDialog->ask(); });
 }

@@ -27,7 +27,6 @@
 #include <QSessionManager>
 #endif
 
-#include <exception>
 
 namespace {
 // Coarse on purpose: a change of day and a late notification area need
@@ -291,16 +290,10 @@ void TrayHost::rebuildMenu()
         // The store leaves the list and the periods as they were when a load
         // fails, so the menu goes on with the last good list.
         const FileIdentity identity = identityOf(m_state.settingsPath);
-        QString failure;
-        try {
-            LoadSettingsFile(m_state.settingsPath, m_state.people, m_state.periods);
-        } catch (const KelvoraError &e) {
-            failure = e.message();
-        } catch (const std::exception &e) {
-            failure = QString::fromLocal8Bit(e.what());
-        }
+        const std::optional<QString> failure =
+            FailureOf([this] { LoadSettingsFile(m_state.settingsPath, m_state.people, m_state.periods); });
         QString report;
-        if (failure.isEmpty()) {
+        if (!failure) {
             m_loadFailed = false;
             m_reportedError.clear();
             m_reportedIdentity = FileIdentity{};
@@ -308,10 +301,10 @@ void TrayHost::rebuildMenu()
             m_loadFailed = true;
             m_failedIdentity = identity;
             // One bad file is reported once, however often it is read again.
-            if (failure != m_reportedError || identity != m_reportedIdentity) {
-                m_reportedError = failure;
+            if (*failure != m_reportedError || identity != m_reportedIdentity) {
+                m_reportedError = *failure;
                 m_reportedIdentity = identity;
-                report = failure;
+                report = *failure;
             }
         }
 
@@ -438,12 +431,12 @@ bool TrayHost::raiseOpenQuestion()
     return true;
 }
 
-int TrayHost::confirm(const QString &text)
+DialogResult TrayHost::confirm(const QString &text)
 {
     if (!confirmDialog)
         confirmDialog = adopt(new ConfirmDialog);
-    confirmDialog->questionLabel->setText(text);
-    return confirmDialog->exec();
+    confirmDialog->setQuestion(text);
+    return confirmDialog->ask();
 }
 
 void TrayHost::buildYearCalendar(int index) { BuildYearCalendar(m_state, index); }

@@ -4,6 +4,7 @@
 #include "model/sharedstate.h"
 #include "shell/commandrunner.h"
 #include "shell/shellstate.h"
+#include "windows/fixeddialog.h"
 #include <QDateTime>
 #include <QList>
 #include <QPointer>
@@ -188,8 +189,8 @@ private:
     void hideTrayIcon();
     void hideHostWindow();
     bool notificationAreaPresent() const;
-    // Shows the confirmation dialog with `text`; 1 "Да", 2 "Нет".
-    int confirm(const QString &text);
+    // Asks `text` in the confirmation dialog: Ok "Да", Cancel "Нет".
+    DialogResult confirm(const QString &text);
     // A question already open (delete or exit) is brought to the front, and
     // the command that asked again does nothing else: the open box must go
     // on asking what its "Да" will do.

@@ -39,7 +39,9 @@ QLabel *textLabel(const char *name, const QString &text, const QRect &geometry, 
 }
 
 AboutWindow::AboutWindow(QWidget *parent)
-    : QDialog(parent, Qt::Tool | Qt::CustomizeWindowHint | Qt::WindowTitleHint | Qt::WindowStaysOnTopHint)
+    // Closed by the window manager: answers like a click. Esc does nothing.
+    : FixedDialog(parent, Qt::Tool | Qt::CustomizeWindowHint | Qt::WindowTitleHint | Qt::WindowStaysOnTopHint,
+                  Keys::NoDefaultOrCancel, DialogResult::Ok)
 {
     setObjectName(QLatin1String(Names::window));
     setWindowTitle(QStringLiteral("About..."));
@@ -83,18 +85,7 @@ AboutWindow::AboutWindow(QWidget *parent)
         w->installEventFilter(this);
 }
 
-void AboutWindow::clicked() { done(1); }
-
-void AboutWindow::reject() { done(1); }
-
-void AboutWindow::keyPressEvent(QKeyEvent *event)
-{
-    if (event->key() == Qt::Key_Escape) {
-        event->accept();
-        return;
-    }
-    QDialog::keyPressEvent(event);
-}
+void AboutWindow::clicked() { answer(DialogResult::Ok); }
 
 bool AboutWindow::eventFilter(QObject *watched, QEvent *event)
 {
@@ -107,13 +98,5 @@ bool AboutWindow::eventFilter(QObject *watched, QEvent *event)
             return true;
         }
     }
-    return QDialog::eventFilter(watched, event);
-}
-
-void AboutWindow::showEvent(QShowEvent *event)
-{
-    if (!event->spontaneous()) {
-        CentreOnDesktop(this);
-    }
-    QDialog::showEvent(event);
+    return FixedDialog::eventFilter(watched, event);
 }

@@ -1,12 +1,12 @@
 #pragma once
 // "About...": icon, title, version and the author. A click
 // anywhere in it closes it.
-#include <QDialog>
+#include "windows/fixeddialog.h"
 
 class QFrame;
 class QLabel;
 
-class AboutWindow : public QDialog {
+class AboutWindow : public FixedDialog {
     Q_OBJECT
 public:
     // The layout's component names, the objectNames of the window and its controls.
@@ -27,14 +27,9 @@ public:
     QLabel *versionLabel = nullptr; // "Версия ..."
     QLabel *authorLabel = nullptr;  // the line that names the author
 
+    // A click anywhere in it closes it, answering Ok.
     void clicked();
 
-    // Closed by the window manager: answers like a click.
-    void reject() override;
-
 protected:
-    // A click is the one way to close it: Esc does nothing.
-    void keyPressEvent(QKeyEvent *event) override;
     bool eventFilter(QObject *watched, QEvent *event) override;
-    void showEvent(QShowEvent *event) override;
 };

@@ -30,11 +30,11 @@ constexpr int Rows = 48;
 constexpr int Columns = 32;
 constexpr int ArrowLeft = 59;
 
-// Hands every cell to the form's drawCell, then adds what the grid itself
+// Hands every cell to the window's drawCell, then adds what the grid itself
 // draws: the lines between day cells and the focus rectangle.
 class CellPainter : public QStyledItemDelegate {
 public:
-    CellPainter(CalendarWindow *form, CalendarGrid *grid) : QStyledItemDelegate(grid), m_form(form), m_grid(grid) {}
+    CellPainter(CalendarWindow *form, CalendarGrid *grid) : QStyledItemDelegate(grid), m_window(form), m_grid(grid) {}
 
     void paint(QPainter *painter, const QStyleOptionViewItem &option, const QModelIndex &index) const override
     {
@@ -46,7 +46,7 @@ public:
         const bool focused = m_grid->hasFocus();
 
         painter->save();
-        m_form->drawCell(*painter, index.column(), index.row(), cell, current, focused);
+        m_window->drawCell(*painter, index.column(), index.row(), cell, current, focused);
         painter->restore();
 
         painter->save();
@@ -66,7 +66,7 @@ public:
     }
 
 private:
-    CalendarWindow *m_form;
+    CalendarWindow *m_window;
     CalendarGrid *m_grid;
 };
 
@@ -97,7 +97,7 @@ bool IsNonLeftRelease(QEvent *event)
 
 // ---------------------------------------------------------------- grid
 
-CalendarGrid::CalendarGrid(CalendarWindow *form, QWidget *parent) : QTableWidget(Rows, Columns, parent), m_form(form)
+CalendarGrid::CalendarGrid(CalendarWindow *form, QWidget *parent) : QTableWidget(Rows, Columns, parent), m_window(form)
 {
     horizontalHeader()->hide();
     verticalHeader()->hide();
@@ -173,7 +173,7 @@ void CalendarGrid::mousePressEvent(QMouseEvent *event)
         QTableWidget::mousePressEvent(event);
     else
         event->accept();
-    m_form->foldMonthAt(event->button(), pos);
+    m_window->foldMonthAt(pos);
 }
 
 void CalendarGrid::mouseDoubleClickEvent(QMouseEvent *event)
@@ -196,11 +196,11 @@ void CalendarGrid::keyPressEvent(QKeyEvent *event)
 {
     if (event->key() == Qt::Key_Escape) {
         event->accept();
-        m_form->gridKey(QChar(27));
+        m_window->keyTyped(QChar(27));
         return;
     }
     if (!event->text().isEmpty())
-        m_form->gridKey(event->text().at(0));
+        m_window->keyTyped(event->text().at(0));
     QTableWidget::keyPressEvent(event);
 }
 
@@ -249,7 +249,8 @@ void PanelStatusBar::paintEvent(QPaintEvent *)
 // ---------------------------------------------------------------- window
 
 CalendarWindow::CalendarWindow(SharedState &state, QWidget *parent)
-    : QDialog(parent, Qt::Dialog | Qt::CustomizeWindowHint | Qt::WindowTitleHint | Qt::WindowCloseButtonHint
+    // The grid takes its own Esc; on the buttons Esc does nothing.
+    : FixedDialog(parent, Qt::Dialog | Qt::CustomizeWindowHint | Qt::WindowTitleHint | Qt::WindowCloseButtonHint
                           | Qt::WindowStaysOnTopHint | Qt::MSWindowsFixedSizeDialogHint),
       m_state(state)
 {
@@ -392,7 +393,7 @@ void CalendarWindow::drawCell(QPainter &p, int column, int row, const QRect &rec
 
 bool CalendarWindow::monthFolded(int month) const { return grid->rowHeight(4 * month + 1) == 0; }
 
-void CalendarWindow::foldMonthAt(Qt::MouseButton, const QPoint &viewportPos)
+void CalendarWindow::foldMonthAt(const QPoint &viewportPos)
 {
     const QModelIndex at = grid->indexAt(viewportPos);
     if (!at.isValid() || at.column() != 0 || at.row() % 4 != 0)
@@ -404,13 +405,13 @@ void CalendarWindow::foldMonthAt(Qt::MouseButton, const QPoint &viewportPos)
     grid->viewport()->update();
 }
 
-void CalendarWindow::gridKey(QChar key)
+void CalendarWindow::keyTyped(QChar key)
 {
     if (key.unicode() == 27)
-        done(2);
+        answer(DialogResult::Cancel);
 }
 
-void CalendarWindow::showLegend(Qt::MouseButton, const QPoint &buttonPos)
+void CalendarWindow::showLegend(const QPoint &buttonPos)
 {
     grid->setFocus(Qt::OtherFocusReason);
     // Outer window position plus the button's place in the client area.
@@ -418,28 +419,12 @@ void CalendarWindow::showLegend(Qt::MouseButton, const QPoint &buttonPos)
     legendMenu->popup(at);
 }
 
-void CalendarWindow::closeWindow() { done(1); }
+void CalendarWindow::closeWindow() { answer(DialogResult::Ok); }
 
-void CalendarWindow::reject() { done(2); }
-
-void CalendarWindow::showEvent(QShowEvent *event)
+void CalendarWindow::opening()
 {
-    if (!event->spontaneous()) {
-        CentreOnDesktop(this);
-        fillFromModel();
-        grid->setFocus(Qt::OtherFocusReason);
-    }
-    QDialog::showEvent(event);
-}
-
-void CalendarWindow::keyPressEvent(QKeyEvent *event)
-{
-    // The grid takes its own Esc; on the buttons Esc does nothing.
-    if (event->key() == Qt::Key_Escape) {
-        event->accept();
-        return;
-    }
-    QDialog::keyPressEvent(event);
+    fillFromModel();
+    grid->setFocus(Qt::OtherFocusReason);
 }
 
 bool CalendarWindow::eventFilter(QObject *watched, QEvent *event)
@@ -447,10 +432,10 @@ bool CalendarWindow::eventFilter(QObject *watched, QEvent *event)
     if (watched == legendButton
         && (event->type() == QEvent::MouseButtonPress || event->type() == QEvent::MouseButtonDblClick)) {
         const auto *mouse = static_cast<QMouseEvent *>(event);
-        showLegend(mouse->button(), mouse->position().toPoint());
+        showLegend(mouse->position().toPoint());
         return true;
     }
     if (watched == legendMenu && IsNonLeftRelease(event))
         return true;
-    return QDialog::eventFilter(watched, event);
+    return FixedDialog::eventFilter(watched, event);
 }

@@ -3,8 +3,9 @@
 // (day numbers, then the three cycles), each mark in its colour; months fold
 // away with a click on their name; the days-lived line in the status bar and
 // a small legend behind "Справка".
+#include "windows/fixeddialog.h"
+
 #include <QColor>
-#include <QDialog>
 #include <QStatusBar>
 #include <QStringList>
 #include <QTableWidget>
@@ -34,7 +35,7 @@ protected:
     void keyPressEvent(QKeyEvent *event) override;
 
 private:
-    CalendarWindow *m_form;
+    CalendarWindow *m_window;
 };
 
 // A status bar of fixed panels; the last one reaches to the right edge.
@@ -55,7 +56,7 @@ private:
     QStringList m_texts;
 };
 
-class CalendarWindow : public QDialog {
+class CalendarWindow : public FixedDialog {
     Q_OBJECT
 public:
     // The layout's component names, the objectNames of the window, its controls and the legend.
@@ -90,9 +91,13 @@ public:
     // Paints one cell. `rect` is the cell without its grid lines; `current`
     // is the grid's current cell, `gridFocused` whether the grid has the focus.
     void drawCell(QPainter &painter, int column, int row, const QRect &rect, bool current, bool gridFocused);
-    void foldMonthAt(Qt::MouseButton button, const QPoint &viewportPos);
-    void gridKey(QChar key);
-    void showLegend(Qt::MouseButton button, const QPoint &buttonPos);
+    // A press on a month's name folds or unfolds the month.
+    void foldMonthAt(const QPoint &viewportPos);
+    // A key typed in the grid: Esc closes the window, answering Cancel.
+    void keyTyped(QChar key);
+    // The legend, opened under the pointer by any button pressed on "Справка".
+    void showLegend(const QPoint &buttonPos);
+    // "Закрыть": answers Ok.
     void closeWindow();
 
     // Whether month (0..11) shows only its day-number row.
@@ -109,13 +114,10 @@ public:
     static constexpr int RowHeight = 15;
     static constexpr int GridLineWidth = 1;
 
-    // Closing by the close box or Esc answers 2.
-    void reject() override;
-
 protected:
-    void showEvent(QShowEvent *event) override;
-    // Esc closes the window from the grid alone.
-    void keyPressEvent(QKeyEvent *event) override;
+    // Fills the window from the model and puts the focus in the grid. The
+    // close box answers Cancel; Esc closes the window from the grid alone.
+    void opening() override;
     bool eventFilter(QObject *watched, QEvent *event) override;
 
 private:

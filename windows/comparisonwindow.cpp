@@ -51,15 +51,11 @@ void PaintNavy(QWidget *widget)
     widget->setPalette(palette);
 }
 
-bool IsCalendarDate(int year, int month, int day)
-{
-    return year >= 1 && year <= 9999 && QDate::isValid(year, month, day);
-}
-
 }
 
 ComparisonWindow::ComparisonWindow(SharedState &state, QWidget *parent)
-    : QDialog(parent, Qt::Tool | Qt::CustomizeWindowHint | Qt::WindowTitleHint | Qt::WindowCloseButtonHint)
+    : FixedDialog(parent, Qt::Tool | Qt::CustomizeWindowHint | Qt::WindowTitleHint | Qt::WindowCloseButtonHint,
+                  Keys::EscapeCloses)
     , m_state(state)
 {
     setObjectName(QLatin1String(Names::window));
@@ -117,21 +113,13 @@ ComparisonWindow::ComparisonWindow(SharedState &state, QWidget *parent)
     connect(okButton, &QPushButton::clicked, this, &ComparisonWindow::compare);
 
     closeButton = FixedButton(Names::closeButton, QStringLiteral("Закрыть"), QRect(173, 162, 75, 21), this);
-    connect(closeButton, &QPushButton::clicked, this, [this] { done(2); });
+    connect(closeButton, &QPushButton::clicked, this, [this] { answer(DialogResult::Cancel); });
 
     connect(partnerDateEdit, &QDateEdit::dateChanged, this, &ComparisonWindow::compare);
 }
 
-void ComparisonWindow::reject() { done(2); }
-
-void ComparisonWindow::showEvent(QShowEvent *event)
+void ComparisonWindow::opening()
 {
-    // Restored from minimised the window shows what it showed; only a new
-    // opening starts afresh.
-    if (event->spontaneous()) {
-        QDialog::showEvent(event);
-        return;
-    }
     physicalResult->clear();
     emotionalResult->clear();
     intellectualResult->clear();
@@ -142,15 +130,11 @@ void ComparisonWindow::showEvent(QShowEvent *event)
         partnerDateEdit->setDate(Clock::today());
     }
     partnerDateEdit->setFocus();
-    CentreOnDesktop(this);
-    QDialog::showEvent(event);
 }
 
 void ComparisonWindow::computeResults()
 {
-    if (!IsCalendarDate(m_state.subjectYear, m_state.subjectMonth, m_state.subjectDay))
-        throw InvalidDateError();
-    const QDate subject(m_state.subjectYear, m_state.subjectMonth, m_state.subjectDay);
+    const QDate subject = EncodeDate(m_state.subjectYear, m_state.subjectMonth, m_state.subjectDay);
     const QDate partner = partnerDateEdit->date();
     const auto days = static_cast<double>(std::llabs(subject.toJulianDay() - partner.toJulianDay()));
 
@@ -167,14 +151,5 @@ void ComparisonWindow::computeResults()
 void ComparisonWindow::compare()
 {
     // Runs from a signal inside the modal window: nothing may escape into the event loop.
-    QString failure;
-    try {
-        computeResults();
-        return;
-    } catch (const KelvoraError &e) {
-        failure = e.message();
-    } catch (const std::exception &e) {
-        failure = QString::fromLocal8Bit(e.what());
-    }
-    Dialogs::ShowError(failure, this);
+    Dialogs::RunShowingErrors([this] { computeResults(); }, this);
 }

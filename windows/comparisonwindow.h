@@ -1,7 +1,7 @@
 #pragma once
 // "Сравнение биоритмов": how closely a person's cycles run in phase with a
 // partner's, known only by a birth date.
-#include <QDialog>
+#include "windows/fixeddialog.h"
 
 struct SharedState;
 class QDateEdit;
@@ -9,7 +9,7 @@ class QGroupBox;
 class QLabel;
 class QPushButton;
 
-class ComparisonWindow : public QDialog {
+class ComparisonWindow : public FixedDialog {
     Q_OBJECT
 public:
     // The layout's component names, the objectNames of the window and its controls.
@@ -51,13 +51,11 @@ public:
     // box and leaves the four fields as they were.
     void compare();
 
-    // Close box, Esc and "Закрыть" all answer 2.
-    void reject() override;
-
 protected:
     // FormShow, at each opening: empty fields, the picker on today, nothing
-    // computed yet.
-    void showEvent(QShowEvent *event) override;
+    // computed yet. Restored from minimised, the window shows what it showed.
+    // Close box, Esc and "Закрыть" all answer "Отмена".
+    void opening() override;
 
 private:
     // Fills the four fields; throws KelvoraError for an invalid subject date.

@@ -7,7 +7,7 @@
 #include <QPushButton>
 
 ConfirmDialog::ConfirmDialog(QWidget *parent)
-    : QDialog(parent, Qt::Tool | Qt::CustomizeWindowHint | Qt::WindowTitleHint | Qt::WindowStaysOnTopHint)
+    : FixedDialog(parent, Qt::Tool | Qt::CustomizeWindowHint | Qt::WindowTitleHint | Qt::WindowStaysOnTopHint)
 {
     setObjectName(QLatin1String(Names::window));
     setWindowTitle(QString());
@@ -30,26 +30,13 @@ ConfirmDialog::ConfirmDialog(QWidget *parent)
 
     // Neither button answers Enter, not even when it has the focus.
     yesButton = FixedButton(Names::yesButton, QStringLiteral("Да"), QRect(40, 32, 75, 25), this);
-    connect(yesButton, &QPushButton::clicked, this, [this] { done(1); });
+    connect(yesButton, &QPushButton::clicked, this, [this] { answer(DialogResult::Ok); });
 
     noButton = FixedButton(Names::noButton, QStringLiteral("Нет"), QRect(134, 32, 75, 25), this);
-    connect(noButton, &QPushButton::clicked, this, [this] { done(2); });
+    connect(noButton, &QPushButton::clicked, this, [this] { answer(DialogResult::Cancel); });
 }
 
-void ConfirmDialog::reject() { done(2); }
+void ConfirmDialog::setQuestion(const QString &question) { questionLabel->setText(question); }
 
-void ConfirmDialog::keyPressEvent(QKeyEvent *event)
-{
-    if (!HandleKeyWithoutDefaultButtons(this, event))
-        QDialog::keyPressEvent(event);
-}
-
-void ConfirmDialog::showEvent(QShowEvent *event)
-{
-    if (!event->spontaneous()) {
-        CentreOnDesktop(this);
-        // Each question starts with "Да" focused, as a fresh dialog would.
-        yesButton->setFocus();
-    }
-    QDialog::showEvent(event);
-}
+// Each question starts with "Да" focused, as a fresh dialog would.
+void ConfirmDialog::opening() { yesButton->setFocus(); }

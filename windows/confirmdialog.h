@@ -1,12 +1,12 @@
 #pragma once
-// The confirmation dialog: one line of text the caller sets, "Да" answers 1,
-// "Нет" answers 2. No default or cancel key.
-#include <QDialog>
+// The confirmation dialog: one line of text the caller sets, "Да" answers
+// Ok, "Нет" and closing by other means answer Cancel. No default or cancel key.
+#include "windows/fixeddialog.h"
 
 class QLabel;
 class QPushButton;
 
-class ConfirmDialog : public QDialog {
+class ConfirmDialog : public FixedDialog {
     Q_OBJECT
 public:
     // The layout's component names, the objectNames of the window and its controls.
@@ -21,12 +21,11 @@ public:
 
     QLabel *questionLabel = nullptr;
     QPushButton *yesButton = nullptr; // "Да"
-    QPushButton *noButton = nullptr; // "Нет"
+    QPushButton *noButton = nullptr;  // "Нет"
 
-    // Closing the window by other means answers "Нет".
-    void reject() override;
+    // The question, shown as it is written (names as typed, markup and all).
+    void setQuestion(const QString &question);
 
 protected:
-    void keyPressEvent(QKeyEvent *event) override;
-    void showEvent(QShowEvent *event) override;
+    void opening() override;
 };

@@ -1,5 +1,6 @@
 #include "windows/dialogs.h"
 
+#include "model/errors.h"
 #include "windows/apptitle.h"
 
 #include <QFileDialog>
@@ -28,6 +29,20 @@ namespace Dialogs {
 void ShowMessage(const QString &text, QWidget *parent) { PlainBox(text, parent, false); }
 
 void ShowError(const QString &text, QWidget *parent) { PlainBox(text, parent, true); }
+
+bool RunShowingErrors(const std::function<void()> &action, QWidget *parent)
+{
+    const std::optional<QString> failure = FailureOf(action);
+    if (!failure)
+        return true;
+    // Shown once the action is over: the box runs its own event loop.
+    try {
+        ShowError(*failure, parent);
+    } catch (...) {
+        // The box itself failing is not worth more.
+    }
+    return false;
+}
 
 QString GetSaveFileName(QWidget *parent, const QString &filter, const QString &proposedName,
                         const QString &defaultSuffix)

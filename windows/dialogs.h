@@ -11,6 +11,9 @@ namespace Dialogs {
 void ShowMessage(const QString &text, QWidget *parent = nullptr);
 // The general error box (same look); every command error ends here.
 void ShowError(const QString &text, QWidget *parent = nullptr);
+// Runs `action`; whatever failure ends it is shown in the general error box.
+// True when it ended normally. Nothing escapes, not even from the box.
+bool RunShowingErrors(const std::function<void()> &action, QWidget *parent = nullptr);
 // Save dialog; returns the chosen path or an empty string on cancel.
 QString GetSaveFileName(QWidget *parent, const QString &filter, const QString &proposedName,
                         const QString &defaultSuffix);

@@ -2,7 +2,6 @@
 
 #include <QDialog>
 #include <QGuiApplication>
-#include <QKeyEvent>
 #include <QLocale>
 #include <QPushButton>
 #include <QScreen>
@@ -29,19 +28,6 @@ void BlockNoOtherWindow(QDialog *dialog)
 {
     // Window-modal without a parent window: modal to nothing but itself.
     dialog->setWindowModality(Qt::WindowModal);
-}
-
-bool HandleKeyWithoutDefaultButtons(QWidget *, QKeyEvent *event)
-{
-    switch (event->key()) {
-    case Qt::Key_Escape:
-    case Qt::Key_Return:
-    case Qt::Key_Enter:
-        event->accept();
-        return true;
-    default:
-        return false;
-    }
 }
 
 QString PickerDateFormat(const QLocale &locale)

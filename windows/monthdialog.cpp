@@ -44,12 +44,12 @@ void YearSpinBox::fixup(QString &input) const
 
 // ---------------------------------------------------------------- dialog
 
-MonthDialog::MonthDialog(QWidget *parent) : QDialog(parent)
+// A tool window with no buttons on its title bar, above every other window.
+MonthDialog::MonthDialog(QWidget *parent)
+    : FixedDialog(parent, Qt::Tool | Qt::WindowStaysOnTopHint | Qt::CustomizeWindowHint | Qt::WindowTitleHint)
 {
     setObjectName(QLatin1String(Names::window));
     setWindowTitle(QStringLiteral("Выбор месяца и года"));
-    // A tool window with no buttons on its title bar, above every other window.
-    setWindowFlags(Qt::Tool | Qt::WindowStaysOnTopHint | Qt::CustomizeWindowHint | Qt::WindowTitleHint);
     setFixedSize(201, 93);
     setFont(PixelFont(QStringLiteral("MS Sans Serif"), 11));
 
@@ -106,30 +106,9 @@ void MonthDialog::confirmChoice()
 {
     // The typed text counts even if the focus never left the field.
     yearEdit->interpretText();
-    done(1);
+    answer(DialogResult::Ok);
 }
 
-void MonthDialog::cancel()
-{
-    done(2);
-}
+void MonthDialog::cancel() { answer(DialogResult::Cancel); }
 
-void MonthDialog::reject()
-{
-    done(2);
-}
-
-void MonthDialog::showEvent(QShowEvent *event)
-{
-    if (!event->spontaneous()) {
-        CentreOnDesktop(this);
-        buildButton->setFocus();
-    }
-    QDialog::showEvent(event);
-}
-
-void MonthDialog::keyPressEvent(QKeyEvent *event)
-{
-    if (!HandleKeyWithoutDefaultButtons(this, event))
-        QDialog::keyPressEvent(event);
-}
+void MonthDialog::opening() { buildButton->setFocus(); }

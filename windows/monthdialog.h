@@ -1,6 +1,7 @@
 #pragma once
 // The month and year choice of the printed month page.
-#include <QDialog>
+#include "windows/fixeddialog.h"
+
 #include <QSpinBox>
 
 class QComboBox;
@@ -25,7 +26,7 @@ protected:
     void fixup(QString &input) const override;
 };
 
-class MonthDialog : public QDialog {
+class MonthDialog : public FixedDialog {
     Q_OBJECT
 public:
     // The layout's component names, the objectNames of the window and its controls.
@@ -57,13 +58,10 @@ public:
     // The year as the spin edit reads its text now.
     int chosenYear() const;
 
+    // "Сформировать": the typed year counts, the answer is Ok.
     void confirmChoice();
     void cancel();
 
-    // A close by the window manager answers like "Отмена".
-    void reject() override;
-
 protected:
-    void showEvent(QShowEvent *event) override;
-    void keyPressEvent(QKeyEvent *event) override;
+    void opening() override;
 };

@@ -72,15 +72,10 @@ public:
 private:
     PersonEditor *m_form;
 };
-
-KelvoraError ListIndexError(int index)
-{
-    return KelvoraError(QStringLiteral("List index out of bounds (%1)").arg(index));
-}
 }
 
 PersonEditor::PersonEditor(SharedState &state, QWidget *parent)
-    : QDialog(parent, Qt::Tool | Qt::CustomizeWindowHint | Qt::WindowTitleHint | Qt::WindowStaysOnTopHint),
+    : FixedDialog(parent, Qt::Tool | Qt::CustomizeWindowHint | Qt::WindowTitleHint | Qt::WindowStaysOnTopHint),
       m_state(state)
 {
     setObjectName(QLatin1String(Names::window));
@@ -167,9 +162,7 @@ void PersonEditor::prepareAdd()
 
 void PersonEditor::prepareEdit(int index)
 {
-    if (index < 0 || index >= m_state.people.count())
-        throw ListIndexError(index);
-    const Person &person = m_state.people.at(index);
+    const Person &person = m_state.people.checkedAt(index);
     nameEdit->setText(person.name);
     birthDateEdit->setDate(nearestValidDate(person.year, person.month, person.day));
     // Values a hand-edited file may hold beyond the lists fall back to the first item.
@@ -181,7 +174,7 @@ void PersonEditor::prepareEdit(int index)
     updateSaveButton();
 }
 
-void PersonEditor::focusName() { nameEdit->setFocus(); }
+void PersonEditor::opening() { nameEdit->setFocus(); }
 
 bool PersonEditor::nameAcceptable() const
 {
@@ -212,62 +205,36 @@ Person PersonEditor::personFromFields() const
     return person;
 }
 
-bool PersonEditor::saveList(const PersonList &changed)
+bool PersonEditor::saveList(const std::function<void(PersonList &)> &change)
 {
-    try {
-        SaveSettingsFile(m_state.settingsPath, changed, m_state.periods);
-    } catch (const KelvoraError &e) {
-        // The dialog stays open; a second try must not add the person twice.
-        Dialogs::ShowError(e.message(), this);
+    PersonList changed = m_state.people;
+    // On a failure the dialog stays open, and a second try must not add the
+    // person twice: memory takes the list only once the file has it.
+    if (!Dialogs::RunShowingErrors([&] {
+            change(changed);
+            SaveSettingsFile(m_state.settingsPath, changed, m_state.periods);
+        }, this))
         return false;
-    }
     m_state.people = changed;
     return true;
 }
 
 void PersonEditor::saveNew()
 {
-    if (!nameAcceptable())
-        return;
-    PersonList changed = m_state.people;
-    changed.append(personFromFields());
-    if (saveList(changed))
-        done(1);
+    if (nameAcceptable() && saveList([this](PersonList &list) { list.append(personFromFields()); }))
+        answer(DialogResult::Ok);
 }
 
 void PersonEditor::saveEdit()
 {
-    if (!nameAcceptable())
-        return;
-    const int index = m_editedIndex;
-    if (index < 0 || index >= m_state.people.count()) {
-        // The list was read again while the dialog was open and lost the person.
-        Dialogs::ShowError(ListIndexError(index).message(), this);
-        return;
-    }
-    PersonList changed = m_state.people;
-    changed.replace(index, personFromFields());
-    if (saveList(changed))
-        done(1);
+    // The list may have been read again while the dialog was open, and lost the person.
+    if (nameAcceptable() && saveList([this](PersonList &list) {
+            list.checkIndex(m_editedIndex);
+            list.replace(m_editedIndex, personFromFields());
+        }))
+        answer(DialogResult::Ok);
 }
 
-void PersonEditor::cancel() { done(2); }
+void PersonEditor::cancel() { answer(DialogResult::Cancel); }
 
 void PersonEditor::save() { (this->*m_saveAction)(); }
-
-void PersonEditor::reject() { done(2); }
-
-void PersonEditor::showEvent(QShowEvent *event)
-{
-    if (!event->spontaneous()) {
-        CentreOnDesktop(this);
-        focusName();
-    }
-    QDialog::showEvent(event);
-}
-
-void PersonEditor::keyPressEvent(QKeyEvent *event)
-{
-    if (!HandleKeyWithoutDefaultButtons(this, event))
-        QDialog::keyPressEvent(event);
-}

@@ -2,9 +2,11 @@
 // The person editor: name, birth date, half of the day and picture of one
 // person, added at the end of the family or changed in place.
 #include "model/person.h"
+#include "windows/fixeddialog.h"
 
 #include <QDate>
-#include <QDialog>
+
+#include <functional>
 
 struct SharedState;
 class QComboBox;
@@ -15,7 +17,7 @@ class QLineEdit;
 class QPainter;
 class QPushButton;
 
-class PersonEditor : public QDialog {
+class PersonEditor : public FixedDialog {
     Q_OBJECT
 public:
     // The layout's component names, the objectNames of the window and its controls.
@@ -52,7 +54,6 @@ public:
     void prepareEdit(int index);
     bool editMode() const { return m_saveAction == &PersonEditor::saveEdit; }
 
-    void focusName();
     void updateSaveButton();
     void drawPicture(QPainter *painter, int index, const QRect &rect, bool selected);
     void saveNew();
@@ -64,18 +65,15 @@ public:
     // 1..last day of that month), so 31 April opens as 30 April.
     static QDate nearestValidDate(int year, int month, int day);
 
-    // Closing the window by other means is "Отмена".
-    void reject() override;
-
 protected:
-    void showEvent(QShowEvent *event) override;
-    void keyPressEvent(QKeyEvent *event) override;
+    // Every opening starts in the name field.
+    void opening() override;
 
 private:
     Person personFromFields() const;
     bool nameAcceptable() const;
-    // Writes the list with the change; memory takes it only once the file has it.
-    bool saveList(const PersonList &changed);
+    // Writes the list with `change` made; false, after the error box, when it failed.
+    bool saveList(const std::function<void(PersonList &)> &change);
     void save();
 
     SharedState &m_state;

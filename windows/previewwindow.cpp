@@ -57,9 +57,8 @@ void PreviewWindow::showReport(ReportEngine::Report &report, ReportEngine::Repor
     m_report = &report;
     m_printer = &printer;
     preview->setReport(&report);
-    if (!isVisible()) {
+    if (!isVisible())
         CentreOnDesktop(this);
-    }
     show();
     raise();
     activateWindow();
@@ -71,32 +70,17 @@ void PreviewWindow::print()
         return;
     // Button handlers run in the event loop: an error is shown here and the
     // preview stays open.
-    try {
-        m_printer->print(*m_report, this);
-    } catch (const KelvoraError &e) {
-        Dialogs::ShowError(e.message(), this);
-    } catch (const std::exception &e) {
-        Dialogs::ShowError(QString::fromLocal8Bit(e.what()), this);
-    }
+    Dialogs::RunShowingErrors([this] { m_printer->print(*m_report, this); }, this);
 }
 
 void PreviewWindow::setUpPrinter()
 {
     if (!m_report || !m_printer)
         return;
-    try {
-        m_printer->setup(*m_report, this);
-    } catch (const KelvoraError &e) {
-        Dialogs::ShowError(e.message(), this);
-    } catch (const std::exception &e) {
-        Dialogs::ShowError(QString::fromLocal8Bit(e.what()), this);
-    }
+    Dialogs::RunShowingErrors([this] { m_printer->setup(*m_report, this); }, this);
 }
 
-void PreviewWindow::closeWindow()
-{
-    close();
-}
+void PreviewWindow::closeWindow() { close(); }
 
 void PreviewWindow::closeEvent(QCloseEvent *event)
 {

@@ -57,7 +57,7 @@ void showNumber(QLineEdit *edit, double value)
 }
 
 SettingsDialog::SettingsDialog(SharedState &state, QWidget *parent)
-    : QDialog(parent, Qt::Tool | Qt::CustomizeWindowHint | Qt::WindowTitleHint | Qt::WindowStaysOnTopHint),
+    : FixedDialog(parent, Qt::Tool | Qt::CustomizeWindowHint | Qt::WindowTitleHint | Qt::WindowStaysOnTopHint),
       m_state(state)
 {
     setObjectName(QLatin1String(Names::window));
@@ -152,22 +152,19 @@ void SettingsDialog::save()
         m_state.periods.*field.period = *value;
     }
 
-    try {
-        SaveSettingsFile(m_state.settingsPath, m_state.people, m_state.periods);
-    } catch (const KelvoraError &e) {
-        // Nothing else happens: the entry stays as it is and the dialog open.
-        Dialogs::ShowError(e.message(), this);
+    // A failed write changes nothing else: the entry stays as it is and the dialog open.
+    if (!Dialogs::RunShowingErrors([this] { SaveSettingsFile(m_state.settingsPath, m_state.people, m_state.periods); },
+                                   this))
         return;
-    }
 
     if (autoStartFound && !autoStartBox->isChecked())
         AutoStart::Delete();
     else if (!autoStartFound && autoStartBox->isChecked())
         AutoStart::Create(AutoStart::ProgramPath());
-    done(1);
+    answer(DialogResult::Ok);
 }
 
-void SettingsDialog::cancel() { done(2); }
+void SettingsDialog::cancel() { answer(DialogResult::Cancel); }
 
 void SettingsDialog::restoreDefaults()
 {
@@ -176,20 +173,8 @@ void SettingsDialog::restoreDefaults()
     showNumber(intellectualPeriodEdit, CyclePeriods::DefaultIntellectual);
 }
 
-void SettingsDialog::reject() { done(2); }
-
-void SettingsDialog::showEvent(QShowEvent *event)
+void SettingsDialog::opening()
 {
-    if (!event->spontaneous()) {
-        CentreOnDesktop(this);
-        fillFields();
-        saveButton->setFocus();
-    }
-    QDialog::showEvent(event);
-}
-
-void SettingsDialog::keyPressEvent(QKeyEvent *event)
-{
-    if (!HandleKeyWithoutDefaultButtons(this, event))
-        QDialog::keyPressEvent(event);
+    fillFields();
+    saveButton->setFocus();
 }

@@ -1,6 +1,6 @@
 #pragma once
 // "Настройки": the three cycle periods and start at login.
-#include <QDialog>
+#include "windows/fixeddialog.h"
 
 struct SharedState;
 class QCheckBox;
@@ -10,7 +10,7 @@ class QLabel;
 class QLineEdit;
 class QPushButton;
 
-class SettingsDialog : public QDialog {
+class SettingsDialog : public FixedDialog {
     Q_OBJECT
 public:
     // The layout's component names, the objectNames of the window and its controls.
@@ -48,17 +48,17 @@ public:
     // Whether, at opening, a start-at-login entry named an existing file.
     bool autoStartFound = false;
 
+    // Shows the periods in memory and whether the program starts at login.
     void fillFields();
+    // "Сохранить": takes the periods field by field, writes the settings file,
+    // then adds or removes the start-at-login entry.
     void save();
     void cancel();
+    // The captionless button: the default periods into the fields.
     void restoreDefaults();
 
-    // Closing the window by other means is "Отмена".
-    void reject() override;
-
 protected:
-    void showEvent(QShowEvent *event) override;
-    void keyPressEvent(QKeyEvent *event) override;
+    void opening() override;
 
 private:
     SharedState &m_state;

@@ -7,6 +7,7 @@
 #include "model/daymark.h"
 #include "model/errors.h"
 #include "model/yearmodel.h"
+#include "tests/walkedmark.h"
 
 #include <fuzzer/FuzzedDataProvider.h>
 
@@ -27,26 +28,6 @@ namespace {
 
 // Longest walk the reference loop may take.
 constexpr double kMaxSteps = 2e5;
-
-double WalkReduce(double t, double period)
-{
-    while (t >= period)
-        t = t - period;
-    return t;
-}
-
-char WalkMark(std::int32_t days, double period)
-{
-    const double t = WalkReduce(days, period);
-    const auto h = static_cast<std::int64_t>(t);
-    const auto r = static_cast<std::int32_t>(RoundHalfAway(period / 2));
-    char mark = r > h ? '+' : '-';
-    if (r == h)
-        mark = '0';
-    if (h == 0)
-        mark = 'K';
-    return mark;
-}
 
 bool IsMark(char c) { return c == 'K' || c == '0' || c == '+' || c == '-'; }
 
@@ -89,11 +70,11 @@ void CheckArithmetic(FuzzedDataProvider &in)
 
     const std::optional<double> quick = ReduceBySubtraction(days, period);
     if (period > 0 && std::isfinite(period) && days >= 0 && days / period <= kMaxSteps) {
-        const double walked = WalkReduce(days, period);
+        const double walked = WalkedReduce(days, period);
         if (!quick || std::bit_cast<std::uint64_t>(*quick) != std::bit_cast<std::uint64_t>(walked))
             Fail("quick reduction differs from the step-by-step one", days, period);
         // Past 2^64 days a period's half has no 64-bit rounding to take bits from.
-        if (period < 18446744073709551616.0 && mark != WalkMark(days, period))
+        if (period < 18446744073709551616.0 && mark != WalkedMark(days, period))
             Fail("DayMark differs from the step-by-step mark", days, period);
     }
 

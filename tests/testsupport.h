@@ -1,15 +1,14 @@
 #pragma once
-// Helpers shared by the test executables.
-#include "shell/trayhost.h"
+// Helpers shared by the test executables, the core's tests included: no
+// widgets here (the windows' helpers are in windowsupport.h).
+#include "model/person.h"
 
 #include <QByteArray>
 #include <QDateTime>
-#include <QIcon>
 #include <QString>
 #include <QStringList>
 #include <functional>
-
-class QWidget;
+#include <sys/types.h>
 
 namespace TestSupport {
 
@@ -28,32 +27,17 @@ void WriteSettingsFile(const QString &path, const QStringList &lines);
 // The lines of a settings file (Windows-1251, CR LF); empty for a missing file.
 QStringList ReadSettingsLines(const QString &path);
 QByteArray ReadBytes(const QString &path);
+// The names of everything in a folder, hidden files included, sorted.
+QStringList FolderEntries(const QString &folder);
 
-// Options for a host that neither meets a running program nor another test:
-// its own lock in `folder`, and a notification area as `trayAvailable` says.
-ShellOptions HostOptions(const QString &folder, std::function<bool()> trayAvailable = [] { return true; });
-
-// Runs `answer` on the next application-modal window named `objectName` as
-// soon as it is up (polled from the event loop, so it works inside exec()).
-void AnswerModal(const QString &objectName, std::function<void(QWidget *)> answer);
-
-// One named part of a window: its component name, the class it is made of
-// (or derives from), and the text it shows: a button's or label's caption,
-// a group's or menu's title, a menu item's caption, a window's title; empty
-// for a part without text.
-struct NamedPart {
-    QString name;
-    const char *kind;
-    QString text;
-};
-
-// Checks a window against its layout: `window` itself and each part are
-// found by name, once, of their kind and with their text, and nothing in the
-// window carries a name the table lacks. Returns what does not hold (empty
-// when all does).
-QString CheckNamedParts(QObject *window, const QList<NamedPart> &parts);
-
-// Whether two icons show the same 16 x 16 picture.
-bool SameIcon(const QIcon &a, const QIcon &b);
+// The ordinary user ("nobody") that checks run as when the tests run as root.
+inline constexpr uid_t OrdinaryUser = 65534;
+// Runs `check` in a child process and returns what it returned (128 plus
+// the signal when it died).
+int InChildProcess(const std::function<int()> &check);
+// Runs `check` where permissions apply: in a child process as the ordinary
+// user when the tests run as root (root passes every permission check), in
+// this process otherwise. 0 means every check in it held.
+int AsOrdinaryUser(const std::function<int()> &check);
 
 }

@@ -7,7 +7,7 @@
 #include "shell/startup.h"
 #include "shell/trayhost.h"
 #include "testpaths.h"
-#include "testsupport.h"
+#include "windowsupport.h"
 #include "windows/calendarwindow.h"
 
 #include <QApplication>

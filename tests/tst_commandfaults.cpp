@@ -11,7 +11,7 @@
 #include "windows/confirmdialog.h"
 #include "shell/trayhost.h"
 #include "windows/settingsdialog.h"
-#include "testsupport.h"
+#include "windowsupport.h"
 
 #include <QLineEdit>
 #include <QMenu>
@@ -63,32 +63,7 @@ public:
     void open(const QString &path, QObject *, std::function<void(const QString &)>) override { opened << path; }
 };
 
-// Runs `body` where folder permissions apply: as an ordinary user in a child
-// process when the tests run as root (root is let in everywhere), in this
-// process otherwise. 0 means every check in the body held.
-int AsOrdinaryUser(const std::function<int()> &body)
-{
-    if (::geteuid() != 0)
-        return body();
-    std::fflush(nullptr);
-    const pid_t pid = ::fork();
-    if (pid < 0)
-        return -1;
-    if (pid == 0) {
-        int code = 98;
-        if (::setgroups(0, nullptr) == 0 && ::setgid(65534) == 0 && ::setuid(65534) == 0)
-            code = body();
-        ::_exit(code);
-    }
-    int status = 0;
-    ::waitpid(pid, &status, 0);
-    return WIFEXITED(status) ? WEXITSTATUS(status) : 128 + WTERMSIG(status);
-}
 
-QStringList Entries(const QString &folder)
-{
-    return QDir(folder).entryList(QDir::Files | QDir::Dirs | QDir::Hidden | QDir::NoDotAndDotDot, QDir::Name);
-}
 }
 
 class TestCommandFaults : public QObject {
@@ -262,7 +237,7 @@ private slots:
         QVERIFY(QDir(m_dir->path()).mkdir(".Kelvora.ini.d1r2c3"));
         QVERIFY(QFile::link(ini(), m_dir->filePath(".Kelvora.ini.l1n2k3")));
         host();
-        QCOMPARE(Entries(m_dir->path()), QStringList({".Kelvora.ini.Backup", ".Kelvora.ini.bak", ".Kelvora.ini.d1r2c3",
+        QCOMPARE(FolderEntries(m_dir->path()), QStringList({".Kelvora.ini.Backup", ".Kelvora.ini.bak", ".Kelvora.ini.d1r2c3",
                                                       ".Kelvora.ini.l1n2k3", "Kelvora.ini", "Kelvora.ini.a1B2c3",
                                                       "kelvora-test.lock"}));
         QCOMPARE(ReadBytes(ini()), family);
@@ -379,7 +354,7 @@ private slots:
         }
         QCOMPARE(m_errors, QStringList{"Disk full"});
         QCOMPARE(ReadSettingsLines(target), QStringList{"an older export"});
-        QCOMPARE(Entries(m_dir->path()), QStringList({"A.txt", "Kelvora.ini", "kelvora-test.lock"}));
+        QCOMPARE(FolderEntries(m_dir->path()), QStringList({"A.txt", "Kelvora.ini", "kelvora-test.lock"}));
         QVERIFY(menuOpens());
 
         // Into a folder that is not there, and through a file taken for a folder.
@@ -427,12 +402,12 @@ private slots:
         QCOMPARE(m_errors.size(), 2);
         QVERIFY2(m_errors.last().startsWith("Cannot write the workbook"), qPrintable(m_errors.last()));
         QVERIFY(m_app.opened.isEmpty());
-        QCOMPARE(Entries(tmp), QStringList());
+        QCOMPARE(FolderEntries(tmp), QStringList());
         QVERIFY(menuOpens());
 
         // A temporary folder closed to the user.
         QCOMPARE(failsInClosedFolder(tmp, "Cannot create a folder in", [&] { h.exportWorkbook(0); }), 0);
-        QCOMPARE(Entries(tmp), QStringList());
+        QCOMPARE(FolderEntries(tmp), QStringList());
 
         qputenv("TMPDIR", QFile::encodeName(tmp));
         h.exportWorkbook(0);

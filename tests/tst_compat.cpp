@@ -5,7 +5,7 @@
 #include "windows/dialogs.h"
 #include "shell/trayhost.h"
 #include "store/settingsfile.h"
-#include "testsupport.h"
+#include "windowsupport.h"
 
 #include <QApplication>
 #include <QDateEdit>
@@ -20,6 +20,8 @@
 #include <limits>
 
 using TestSupport::CheckNamedParts;
+using TestSupport::HostOptions;
+using TestSupport::MakePerson;
 
 namespace {
 
@@ -228,21 +230,11 @@ private slots:
     {
         QTemporaryDir dir;
         PersonList people;
-        Person p;
-        p.name = QStringLiteral("Анна");
-        p.day = 1;
-        p.month = 12;
-        p.year = 2026;
-        people.append(p);
-        p.name = QStringLiteral("Пётр");
-        p.year = 1970;
-        people.append(p);
+        people.append(MakePerson(QStringLiteral("Анна"), 1, 12, 2026));
+        people.append(MakePerson(QStringLiteral("Пётр"), 1, 12, 1970));
         const QString settings = dir.filePath(QStringLiteral("Kelvora.ini"));
         SaveSettingsFile(settings, people, CyclePeriods{23, 28, 33});
-        ShellOptions options;
-        options.lockPath = dir.filePath(QStringLiteral("lock"));
-        options.trayAvailable = [] { return true; };
-        TrayHost host(settings, options);
+        TrayHost host(settings, HostOptions(dir.path()));
         ComparisonWindow form(host.state());
         host.comparisonWindow = &form;
 

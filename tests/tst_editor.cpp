@@ -9,7 +9,7 @@
 #include "windows/personeditor.h"
 #include "shell/trayhost.h"
 #include "store/settingsfile.h"
-#include "testsupport.h"
+#include "windowsupport.h"
 
 #include <QAction>
 #include <QAbstractItemView>

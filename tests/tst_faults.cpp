@@ -6,6 +6,7 @@
 #include "store/filewrite.h"
 #include "store/settingsfile.h"
 #include "store/settingspath.h"
+#include "testsupport.h"
 
 #include <QCoreApplication>
 #include <QDir>
@@ -24,16 +25,16 @@
 #include <sys/wait.h>
 #include <unistd.h>
 
+using TestSupport::AsOrdinaryUser;
+using TestSupport::FolderEntries;
+using TestSupport::InChildProcess;
+using TestSupport::OrdinaryUser;
+using TestSupport::ReadBytes;
+
 namespace {
-constexpr uid_t kNobody = 65534;
 
 QByteArray Native(const QString &path) { return QFile::encodeName(path); }
 
-QByteArray ReadBytes(const QString &path)
-{
-    QFile f(path);
-    return f.open(QIODevice::ReadOnly) ? f.readAll() : QByteArray();
-}
 
 void WriteBytes(const QString &path, const QByteArray &bytes)
 {
@@ -63,56 +64,14 @@ PersonList Family(int extra = 0)
     return l;
 }
 
-// Files other than hidden temporaries' leftovers are checked by name.
-QStringList Entries(const QString &folder)
-{
-    return QDir(folder).entryList(QDir::Files | QDir::Dirs | QDir::Hidden | QDir::NoDotAndDotDot, QDir::Name);
-}
 
-// Runs `body` where file permissions apply: in a child process under an
-// ordinary user when the tests run as root (root passes every permission
-// check), in this process otherwise. 0 means every check in the body held.
-int Unprivileged(const std::function<int()> &body)
-{
-    if (::geteuid() != 0)
-        return body();
-    std::fflush(nullptr);
-    const pid_t pid = ::fork();
-    if (pid < 0)
-        return -1;
-    if (pid == 0) {
-        int code = 98;
-        if (::setgroups(0, nullptr) == 0 && ::setgid(kNobody) == 0 && ::setuid(kNobody) == 0)
-            code = body();
-        ::_exit(code);
-    }
-    int status = 0;
-    while (::waitpid(pid, &status, 0) < 0 && errno == EINTR) {
-    }
-    return WIFEXITED(status) ? WEXITSTATUS(status) : 128 + WTERMSIG(status);
-}
-
-// Runs `body` in a child process (same user); its return value comes back.
-int InChild(const std::function<int()> &body)
-{
-    std::fflush(nullptr);
-    const pid_t pid = ::fork();
-    if (pid < 0)
-        return -1;
-    if (pid == 0)
-        ::_exit(body());
-    int status = 0;
-    while (::waitpid(pid, &status, 0) < 0 && errno == EINTR) {
-    }
-    return WIFEXITED(status) ? WEXITSTATUS(status) : 128 + WTERMSIG(status);
-}
 }
 
 class TestFaults : public QObject {
     Q_OBJECT
     std::unique_ptr<QTemporaryDir> m_dir;
 
-    // A folder (or file) that belongs to whoever Unprivileged() runs as.
+    // A folder (or file) that belongs to whoever AsOrdinaryUser() runs as.
     QString folder(const QString &name, mode_t mode)
     {
         const QString path = m_dir->filePath(name);
@@ -129,7 +88,7 @@ class TestFaults : public QObject {
     }
     void hand(const QString &path, mode_t mode)
     {
-        if (::geteuid() == 0 && ::chown(Native(path).constData(), kNobody, kNobody) != 0)
+        if (::geteuid() == 0 && ::chown(Native(path).constData(), OrdinaryUser, OrdinaryUser) != 0)
             qFatal("chown %s", qPrintable(path));
         ::chmod(Native(path).constData(), mode);
     }
@@ -228,7 +187,7 @@ private slots:
         const QString fixedFile = file(open + "/Kelvora.ini", SerializeSettings(Family(), {}), 0444);
         const QString home = folder("home", 0755);
         const QString own = home + "/Лунофар/Kelvora.ini";
-        const int result = Unprivileged([&] {
+        const int result = AsOrdinaryUser([&] {
             if (MayWrite(closed))
                 return 1;
             if (!MayWrite(open))
@@ -274,7 +233,7 @@ private slots:
         QTemporaryDir other;
         SaveSettingsFile(other.filePath("Kelvora.ini"), Family(), periods);
         SaveSettingsFile(other.filePath("Kelvora.ini"), Family(2), periods);
-        QCOMPARE(Entries(other.path()), QStringList{"Kelvora.ini"});
+        QCOMPARE(FolderEntries(other.path()), QStringList{"Kelvora.ini"});
         QVERIFY(QDir().mkdir(other.filePath("Kelvora.ini.d")));
         QCOMPARE(ErrorOf([&] { SaveSettingsFile(other.filePath("Kelvora.ini.d"), Family(), periods); }),
                  QString("File access denied"));
@@ -287,7 +246,7 @@ private slots:
         const QString dir = folder("app", 0755);
         const QByteArray family = SerializeSettings(Family(), {});
         const QString path = file(dir + "/Kelvora.ini", family, 0200);
-        const int result = Unprivileged([&] {
+        const int result = AsOrdinaryUser([&] {
             PersonList people = Family(1);
             CyclePeriods periods;
             if (ErrorOf([&] { LoadSettingsFile(path, people, periods); }) != "File access denied")
@@ -314,7 +273,7 @@ private slots:
         const QString path = file(dir + "/Kelvora.ini", family, 0640);
         const QString fixed = file(dir + "/fixed.ini", family, 0444);
         hand(dir, 0555);
-        const int result = Unprivileged([&] {
+        const int result = AsOrdinaryUser([&] {
             std::signal(SIGXFSZ, SIG_IGN);
             rlimit old {};
             ::getrlimit(RLIMIT_FSIZE, &old);
@@ -341,7 +300,7 @@ private slots:
         struct stat st {};
         QCOMPARE(::stat(Native(path).constData(), &st), 0);
         QCOMPARE(int(st.st_mode & 0777), 0640);
-        QCOMPARE(Entries(dir), QStringList({"Kelvora.ini", "fixed.ini"}));
+        QCOMPARE(FolderEntries(dir), QStringList({"Kelvora.ini", "fixed.ini"}));
     }
 
     // A file-size limit stops the write part-way, as a full disk would.
@@ -352,7 +311,7 @@ private slots:
         const QByteArray old = ReadBytes(path);
         const QByteArray large = SerializeSettings(Family(300), {});
         QVERIFY(large.size() > 8192);
-        const int result = InChild([&] {
+        const int result = InChildProcess([&] {
             std::signal(SIGXFSZ, SIG_IGN);
             const rlimit limit{4096, 4096};
             if (::setrlimit(RLIMIT_FSIZE, &limit) != 0)
@@ -369,7 +328,7 @@ private slots:
         CyclePeriods periods;
         LoadSettingsFile(path, people, periods);
         QCOMPARE(people, Family());
-        QCOMPARE(Entries(m_dir->path()), QStringList{"Kelvora.ini"}); // no half-written file anywhere
+        QCOMPARE(FolderEntries(m_dir->path()), QStringList{"Kelvora.ini"}); // no half-written file anywhere
     }
 
     // Killed at any moment of a save, the program leaves the old or the new

@@ -1,6 +1,6 @@
 // The printed month page: the fixed layout, the day cells of one month, the
 // rendered page, and the three windows of the month report.
-#include "testsupport.h"
+#include "windowsupport.h"
 #include "model/clock.h"
 #include "model/errors.h"
 #include "model/yearmodel.h"

@@ -10,7 +10,7 @@
 #include "windows/dialogs.h"
 #include "shell/startup.h"
 #include "shell/trayhost.h"
-#include "testsupport.h"
+#include "windowsupport.h"
 
 #include <QAction>
 #include <QComboBox>

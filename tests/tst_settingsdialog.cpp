@@ -10,7 +10,7 @@
 #include "store/autostart.h"
 #include "store/settingsfile.h"
 #include "windows/settingsdialog.h"
-#include "testsupport.h"
+#include "windowsupport.h"
 
 #include <QAction>
 #include <QCheckBox>

@@ -8,7 +8,7 @@
 #include "shell/startup.h"
 #include "shell/trayhost.h"
 #include "testpaths.h"
-#include "testsupport.h"
+#include "windowsupport.h"
 
 #include <QApplication>
 #include <QDir>

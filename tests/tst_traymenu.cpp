@@ -10,7 +10,7 @@
 #include "shell/startup.h"
 #include "windows/confirmdialog.h"
 #include "shell/trayhost.h"
-#include "testsupport.h"
+#include "windowsupport.h"
 
 #include <QAccessible>
 #include <QDesktopServices>

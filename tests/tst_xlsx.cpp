@@ -7,6 +7,7 @@
 #include "windows/dialogs.h"
 #include "shell/trayhost.h"
 #include "store/settingsfile.h"
+#include "windowsupport.h"
 
 #include <QProcess>
 #include <QStandardPaths>
@@ -372,18 +373,10 @@ private slots:
     {
         QTemporaryDir dir;
         PersonList people;
-        Person p;
-        p.name = QStringLiteral("Анна");
-        p.day = 29;
-        p.month = 2;
-        p.year = 1996;
-        people.append(p);
+        people.append(TestSupport::MakePerson(QStringLiteral("Анна"), 29, 2, 1996));
         const QString settings = dir.filePath(QStringLiteral("Kelvora.ini"));
         SaveSettingsFile(settings, people, CyclePeriods{});
-        ShellOptions options;
-        options.lockPath = dir.filePath(QStringLiteral("lock"));
-        options.trayAvailable = [] { return true; };
-        TrayHost host(settings, options);
+        TrayHost host(settings, TestSupport::HostOptions(dir.path()));
 
         FakeSpreadsheetApp app;
         SpreadsheetApps::setForTests(&app);

@@ -1,6 +1,6 @@
 // Medians of the model build and of loading and saving a large family.
-#include "model/clock.h"
 #include "bench/median.h"
+#include "model/clock.h"
 #include "model/yearmodel.h"
 #include "store/settingsfile.h"
 

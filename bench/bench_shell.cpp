@@ -1,15 +1,15 @@
 // Medians of what a user waits for in the tray program: the menu rebuild with
 // a thousand people, the calendar window from the command to the painted
 // window, and the text export after the file is chosen.
-#include "model/clock.h"
 #include "bench/median.h"
+#include "model/clock.h"
 #include "outputs/textexport.h"
-#include "windows/dialogs.h"
 #include "shell/startup.h"
 #include "shell/trayhost.h"
 #include "store/filewrite.h"
 #include "store/settingsfile.h"
 #include "windows/calendarwindow.h"
+#include "windows/dialogs.h"
 
 #include <QApplication>
 #include <QElapsedTimer>

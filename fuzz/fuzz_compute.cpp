@@ -9,8 +9,6 @@
 #include "model/yearmodel.h"
 #include "tests/walkedmark.h"
 
-#include <fuzzer/FuzzedDataProvider.h>
-
 #include <QLocale>
 
 #include <bit>
@@ -18,6 +16,7 @@
 #include <cstdint>
 #include <cstdio>
 #include <cstdlib>
+#include <fuzzer/FuzzedDataProvider.h>
 
 namespace {
 [[noreturn]] void Fail(const char *what, double t, double period)

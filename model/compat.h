@@ -2,6 +2,7 @@
 // Compatibility arithmetic of two birth dates.
 #include <QLocale>
 #include <QString>
+
 #include <optional>
 
 // Percentage of one cycle for a day count; nullopt when the period gives no

@@ -4,6 +4,7 @@
 #include <QDate>
 #include <QDateTime>
 #include <QString>
+
 #include <cstdint>
 #include <optional>
 

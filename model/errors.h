@@ -2,6 +2,7 @@
 // Failures are exceptions carrying the text the general error box shows.
 #include <QDate>
 #include <QString>
+
 #include <exception>
 #include <functional>
 #include <optional>

@@ -3,6 +3,7 @@
 // digits, no grouping, the locale's decimal separator.
 #include <QLocale>
 #include <QString>
+
 #include <optional>
 
 QString FormatReal(double value, const QLocale &locale = QLocale());

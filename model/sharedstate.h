@@ -2,7 +2,9 @@
 // The shared state of the person store and the last year calendar build: one
 // instance, owned by the tray host and handed to the windows that read it.
 #include "model/person.h"
+
 #include <QString>
+
 #include <array>
 
 // [row][column]; an empty string is a cell that holds nothing.

@@ -1,6 +1,7 @@
 #pragma once
 // The year calendar model: 48 rows (four per month) by 32 columns of text.
 #include "model/sharedstate.h"
+
 #include <QStringList>
 
 extern const QStringList MonthNames;

@@ -2,6 +2,7 @@
 // The desktop's spreadsheet program: whether one is registered for .xlsx
 // files, and opening a workbook with it. Tests put their own in its place.
 #include <QString>
+
 #include <functional>
 
 class QObject;

@@ -1,7 +1,7 @@
 #include "report/reportengine.h"
-#include "report/fonts.h"
 
 #include "model/errors.h"
+#include "report/fonts.h"
 
 #include <QEventLoop>
 #include <QFile>

@@ -10,6 +10,7 @@
 #include <QPageLayout>
 #include <QRect>
 #include <QString>
+
 #include <functional>
 #include <memory>
 #include <vector>

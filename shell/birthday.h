@@ -1,6 +1,7 @@
 #pragma once
 // Whether today is a person's birthday.
 #include "model/person.h"
+
 #include <QDate>
 
 // Born on 29 February: in a common year the birthday falls on 28 February,

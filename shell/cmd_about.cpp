@@ -1,5 +1,5 @@
-#include "windows/aboutwindow.h"
 #include "shell/trayhost.h"
+#include "windows/aboutwindow.h"
 
 void TrayHost::showAbout()
 {

@@ -1,5 +1,4 @@
 #include "shell/trayhost.h"
-
 #include "store/settingsfile.h"
 
 void TrayHost::deletePerson(int tag)

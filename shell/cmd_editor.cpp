@@ -1,5 +1,5 @@
-#include "windows/personeditor.h"
 #include "shell/trayhost.h"
+#include "windows/personeditor.h"
 
 void TrayHost::addPerson()
 {

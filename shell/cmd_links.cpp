@@ -1,7 +1,6 @@
-#include "shell/trayhost.h"
-
-#include "windows/apptitle.h"
 #include "shell/authorlinks.h"
+#include "shell/trayhost.h"
+#include "windows/apptitle.h"
 
 #include <QDesktopServices>
 #include <QUrl>

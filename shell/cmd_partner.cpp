@@ -1,5 +1,4 @@
 #include "shell/trayhost.h"
-
 #include "windows/comparisonwindow.h"
 
 // "Био-партнёр": the compatibility window for this person. The tray menu

@@ -1,12 +1,11 @@
-#include "shell/trayhost.h"
-
 #include "model/clock.h"
 #include "model/errors.h"
 #include "outputs/monthreport.h"
-#include "windows/reportholder.h"
-#include "windows/previewwindow.h"
-#include "windows/monthdialog.h"
 #include "resources/pictures.h"
+#include "shell/trayhost.h"
+#include "windows/monthdialog.h"
+#include "windows/previewwindow.h"
+#include "windows/reportholder.h"
 
 // "На принтер": one month of the person's calendar as a printed page, after
 // a preview. The tray menu stays closed until the preview is closed.

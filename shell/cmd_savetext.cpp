@@ -1,8 +1,8 @@
 #include "model/clock.h"
 #include "outputs/textexport.h"
-#include "windows/dialogs.h"
 #include "shell/trayhost.h"
 #include "store/filewrite.h"
+#include "windows/dialogs.h"
 
 // "В файл...": the person's current year as a fixed-width text file.
 void TrayHost::saveTextFile(int tag)

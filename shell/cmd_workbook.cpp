@@ -1,9 +1,8 @@
-#include "shell/trayhost.h"
-
 #include "model/clock.h"
 #include "model/errors.h"
 #include "outputs/spreadsheetapp.h"
 #include "outputs/xlsxexport.h"
+#include "shell/trayhost.h"
 #include "windows/dialogs.h"
 
 // "MS Excel": this year's calendar as a new workbook, opened in the desktop's

@@ -1,11 +1,11 @@
 // The program: a tray icon with a menu, no main window, one copy per user.
 #include "resources/pictures.h"
-#include "windows/apptitle.h"
 #include "shell/commandline.h"
 #include "shell/qttranslations.h"
 #include "shell/startup.h"
 #include "shell/trayhost.h"
 #include "store/settingspath.h"
+#include "windows/apptitle.h"
 
 #include <QApplication>
 

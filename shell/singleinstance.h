@@ -2,6 +2,7 @@
 // One copy per user: the first copy holds a lock file until it ends. A lock
 // left behind by a copy that died is taken over.
 #include <QString>
+
 #include <memory>
 
 class QLockFile;

@@ -1,15 +1,15 @@
 #include "shell/startup.h"
 
+#include "shell/trayhost.h"
 #include "windows/aboutwindow.h"
+#include "windows/calendarwindow.h"
 #include "windows/comparisonwindow.h"
-#include "windows/reportholder.h"
-#include "windows/previewwindow.h"
+#include "windows/confirmdialog.h"
 #include "windows/monthdialog.h"
 #include "windows/personeditor.h"
-#include "windows/confirmdialog.h"
-#include "shell/trayhost.h"
+#include "windows/previewwindow.h"
+#include "windows/reportholder.h"
 #include "windows/settingsdialog.h"
-#include "windows/calendarwindow.h"
 
 // CalendarWindow, PersonEditor, AboutWindow, ReportHolder, PreviewWindow, MonthDialog, SettingsDialog, ConfirmDialog, ComparisonWindow:
 // each is made once, hidden, when a command first needs it, and handed to

@@ -1,15 +1,18 @@
 #pragma once
 // The hidden host window: owns the tray icon, the tray menu, the shared state
-// and every other window; the menu commands are its methods.
+// and every other window; the menu commands are its methods (one file each,
+// cmd_*.cpp).
 #include "model/sharedstate.h"
 #include "shell/commandrunner.h"
 #include "shell/shellstate.h"
 #include "windows/fixeddialog.h"
+
 #include <QDateTime>
 #include <QList>
 #include <QPointer>
 #include <QSystemTrayIcon>
 #include <QWidget>
+
 #include <functional>
 #include <memory>
 
@@ -98,10 +101,10 @@ public:
         static QString ofPerson(const char *prefix, int index) { return QLatin1String(prefix) + QString::number(index); }
     };
 
-    // FormCreate: single-instance test, tray icon, first rebuildMenu.
+    // Start (FormCreate): single-instance test, tray icon, first menu build.
     explicit TrayHost(const QString &settingsPath, QWidget *parent = nullptr);
     TrayHost(const QString &settingsPath, const ShellOptions &options, QWidget *parent = nullptr);
-    ~TrayHost() override; // FormDestroy
+    ~TrayHost() override; // removes the tray icon (FormDestroy)
 
     SharedState &state() { return m_state; }
     ShellState &shellState() { return m_shell; }
@@ -142,26 +145,30 @@ public:
     int trayPicture() const { return m_trayPicture; }
     bool trayIconShown() const { return m_trayShown; }
 
-    // Builds the year calendar model for person `index` and the chosen year.
+    // Builds the year calendar model for person `index` and the chosen year (CreateKelvora).
     void buildYearCalendar(int index);
+    // Reads the settings file and builds the person items anew (RefreshItems).
     void rebuildMenu();
 
     // Person commands; tag is the person's index.
-    void showCalendar(int tag);
-    void printMonth(int tag);
-    void exportWorkbook(int tag);
-    void saveTextFile(int tag);
-    void compareWithPartner(int tag);
-    void editPerson(int tag);
-    void deletePerson(int tag);
+    void showCalendar(int tag);       // "На экран" (ShowKelvora)
+    void printMonth(int tag);         // "На принтер" (PrintKelvora)
+    void exportWorkbook(int tag);     // "MS Excel" (ToExcelKelvora)
+    void saveTextFile(int tag);       // "В файл..." (SaveKelvora)
+    void compareWithPartner(int tag); // "Био-партнёр" (GetBioMath)
+    void editPerson(int tag);         // "Изменить..." (EditItem)
+    void deletePerson(int tag);       // "Удалить" (DeleteItem)
     // Fixed items.
-    void addPerson();
-    void showAbout();
-    void showSettings();
-    void mailAuthor();
-    void openHomePage();
-    void exitProgram();
+    void addPerson();    // "Добавить..." (newClick)
+    void showAbout();    // "О программе..." (AboutClick)
+    void showSettings(); // "Настройки" (ParametresClick)
+    void mailAuthor();   // "Письмо автору" (N4Click)
+    void openHomePage(); // "Страничка автора" (N5Click)
+    void exitProgram();  // "Выход!" (FileExitItem1Click)
 
+    // Every tick of the day timer: hides the host window after start, shows
+    // the icon once a notification area appears, rebuilds the menu when the
+    // day changes or a bad settings file was changed.
     void checkDay();
     // The tray callback: left or right button over the icon.
     void trayActivated(QSystemTrayIcon::ActivationReason reason);

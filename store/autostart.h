@@ -5,6 +5,7 @@
 // None of these report failures: an entry that cannot be read counts as
 // absent, and one that cannot be written or deleted simply stays as it was.
 #include <QString>
+
 #include <optional>
 
 namespace AutoStart {

@@ -2,6 +2,7 @@
 // Windows-1251, both ways, lossless for every byte.
 #include <QByteArray>
 #include <QString>
+
 #include <optional>
 
 QString DecodeCp1251(const QByteArray &bytes);

@@ -7,9 +7,9 @@
 #include <QFileInfo>
 
 #include <cerrno>
-#include <optional>
 #include <dirent.h>
 #include <fcntl.h>
+#include <optional>
 #include <sys/stat.h>
 #include <unistd.h>
 

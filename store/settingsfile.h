@@ -1,6 +1,7 @@
 #pragma once
 // "Kelvora.ini": three period lines, then six lines per person, Windows-1251, CR LF.
 #include "model/person.h"
+
 #include <QByteArray>
 #include <QString>
 

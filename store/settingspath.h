@@ -3,6 +3,7 @@
 // there; otherwise (an executable in /usr/local/bin, say) in the user's own
 // data folder, which starts as a copy of the file beside the executable.
 #include <QString>
+
 #include <functional>
 
 // Whether the program may create files in this folder, or replace this file.

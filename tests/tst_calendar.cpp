@@ -3,12 +3,12 @@
 #include "model/clock.h"
 #include "model/yearmodel.h"
 #include "resources/pictures.h"
-#include "windows/dialogs.h"
 #include "shell/startup.h"
 #include "shell/trayhost.h"
 #include "testpaths.h"
-#include "windowsupport.h"
 #include "windows/calendarwindow.h"
+#include "windows/dialogs.h"
+#include "windowsupport.h"
 
 #include <QApplication>
 #include <QMenu>

@@ -1,10 +1,10 @@
 // The compatibility window "Сравнение биоритмов".
 #include "model/clock.h"
 #include "model/sharedstate.h"
-#include "windows/comparisonwindow.h"
-#include "windows/dialogs.h"
 #include "shell/trayhost.h"
 #include "store/settingsfile.h"
+#include "windows/comparisonwindow.h"
+#include "windows/dialogs.h"
 #include "windowsupport.h"
 
 #include <QApplication>

@@ -1,18 +1,18 @@
 // The person editor (add and edit, names the file cannot hold, dates a hand-
 // edited file may hold, a failed write), its menu commands, and the about window.
-#include "windows/aboutwindow.h"
 #include "model/errors.h"
 #include "model/sharedstate.h"
 #include "resources/pictures.h"
+#include "shell/trayhost.h"
+#include "store/settingsfile.h"
+#include "windows/aboutwindow.h"
 #include "windows/dialogs.h"
 #include "windows/fixedlayout.h"
 #include "windows/personeditor.h"
-#include "shell/trayhost.h"
-#include "store/settingsfile.h"
 #include "windowsupport.h"
 
-#include <QAction>
 #include <QAbstractItemView>
+#include <QAction>
 #include <QComboBox>
 #include <QDateEdit>
 #include <QLabel>

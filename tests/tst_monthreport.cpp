@@ -1,17 +1,17 @@
 // The printed month page: the fixed layout, the day cells of one month, the
 // rendered page, and the three windows of the month report.
-#include "windowsupport.h"
 #include "model/clock.h"
 #include "model/errors.h"
 #include "model/yearmodel.h"
 #include "outputs/monthreport.h"
-#include "windows/reportholder.h"
-#include "windows/previewwindow.h"
-#include "windows/monthdialog.h"
 #include "report/reportengine.h"
-#include "windows/reportprint.h"
 #include "resources/pictures.h"
 #include "testpaths.h"
+#include "windows/monthdialog.h"
+#include "windows/previewwindow.h"
+#include "windows/reportholder.h"
+#include "windows/reportprint.h"
+#include "windowsupport.h"
 
 #include <QComboBox>
 #include <QDir>

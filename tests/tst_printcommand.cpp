@@ -2,14 +2,14 @@
 // year, the preview, printing, and the menu flag and the page afterwards.
 #include "model/clock.h"
 #include "outputs/monthreport.h"
-#include "windows/reportholder.h"
-#include "windows/previewwindow.h"
-#include "windows/monthdialog.h"
-#include "windows/reportprint.h"
 #include "resources/pictures.h"
-#include "windows/dialogs.h"
 #include "shell/startup.h"
 #include "shell/trayhost.h"
+#include "windows/dialogs.h"
+#include "windows/monthdialog.h"
+#include "windows/previewwindow.h"
+#include "windows/reportholder.h"
+#include "windows/reportprint.h"
 #include "windowsupport.h"
 
 #include <QAction>

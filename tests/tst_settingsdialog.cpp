@@ -2,13 +2,13 @@
 // button, start at login kept in step with the check box, and the menu item.
 #include "model/numtext.h"
 #include "model/sharedstate.h"
-#include "windows/monthdialog.h"
-#include "windows/personeditor.h"
-#include "windows/confirmdialog.h"
-#include "windows/dialogs.h"
 #include "shell/trayhost.h"
 #include "store/autostart.h"
 #include "store/settingsfile.h"
+#include "windows/confirmdialog.h"
+#include "windows/dialogs.h"
+#include "windows/monthdialog.h"
+#include "windows/personeditor.h"
 #include "windows/settingsdialog.h"
 #include "windowsupport.h"
 

@@ -4,10 +4,10 @@
 #include "model/errors.h"
 #include "model/yearmodel.h"
 #include "outputs/textexport.h"
-#include "windows/dialogs.h"
 #include "shell/startup.h"
 #include "shell/trayhost.h"
 #include "testpaths.h"
+#include "windows/dialogs.h"
 #include "windowsupport.h"
 
 #include <QApplication>

@@ -6,10 +6,10 @@
 #include "shell/authorlinks.h"
 #include "shell/birthday.h"
 #include "shell/commandrunner.h"
-#include "windows/dialogs.h"
 #include "shell/startup.h"
-#include "windows/confirmdialog.h"
 #include "shell/trayhost.h"
+#include "windows/confirmdialog.h"
+#include "windows/dialogs.h"
 #include "windowsupport.h"
 
 #include <QAccessible>

@@ -4,9 +4,9 @@
 #include "model/yearmodel.h"
 #include "outputs/spreadsheetapp.h"
 #include "outputs/xlsxexport.h"
-#include "windows/dialogs.h"
 #include "shell/trayhost.h"
 #include "store/settingsfile.h"
+#include "windows/dialogs.h"
 #include "windowsupport.h"
 
 #include <QProcess>

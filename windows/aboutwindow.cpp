@@ -1,12 +1,12 @@
 #include "windows/aboutwindow.h"
-#include "windows/fixedlayout.h"
-#include "report/fonts.h"
 
+#include "report/fonts.h"
 #include "resources/pictures.h"
+#include "windows/fixedlayout.h"
 
 #include <QFrame>
-#include <QLabel>
 #include <QKeyEvent>
+#include <QLabel>
 #include <QMouseEvent>
 #include <QPainter>
 #include <qdrawutil.h>
@@ -48,8 +48,8 @@ AboutWindow::AboutWindow(QWidget *parent)
     // The tray menu stays usable while the window is shown.
     BlockNoOtherWindow(this);
     setFixedSize(273, 73);
-    const QFont formFont = windowFont();
-    setFont(formFont);
+    const QFont regular = windowFont();
+    setFont(regular);
 
     panel = Named(new BevelPanel(this), Names::panel);
     panel->setGeometry(0, 0, 273, 73);
@@ -61,7 +61,7 @@ AboutWindow::AboutWindow(QWidget *parent)
     icon->setPixmap(Pictures::programIconPixmap(32));
     icon->setScaledContents(true);
 
-    QFont bold = formFont;
+    QFont bold = regular;
     bold.setBold(true);
 
     titleLabel = textLabel(Names::titleLabel, QStringLiteral("Лунофар"), QRect(48, 8, 150, 13), panel);

@@ -1,10 +1,10 @@
 #include "windows/calendarwindow.h"
-#include "windows/fixedlayout.h"
-#include "report/fonts.h"
 
 #include "model/clock.h"
 #include "model/sharedstate.h"
+#include "report/fonts.h"
 #include "resources/pictures.h"
+#include "windows/fixedlayout.h"
 
 #include <QApplication>
 #include <QHeaderView>
@@ -13,8 +13,8 @@
 #include <QMouseEvent>
 #include <QPainter>
 #include <QProxyStyle>
-#include <QScrollBar>
 #include <QPushButton>
+#include <QScrollBar>
 #include <QStyledItemDelegate>
 #include <qdrawutil.h>
 
@@ -34,7 +34,7 @@ constexpr int ArrowLeft = 59;
 // draws: the lines between day cells and the focus rectangle.
 class CellPainter : public QStyledItemDelegate {
 public:
-    CellPainter(CalendarWindow *form, CalendarGrid *grid) : QStyledItemDelegate(grid), m_window(form), m_grid(grid) {}
+    CellPainter(CalendarWindow *window, CalendarGrid *grid) : QStyledItemDelegate(grid), m_window(window), m_grid(grid) {}
 
     void paint(QPainter *painter, const QStyleOptionViewItem &option, const QModelIndex &index) const override
     {
@@ -97,7 +97,7 @@ bool IsNonLeftRelease(QEvent *event)
 
 // ---------------------------------------------------------------- grid
 
-CalendarGrid::CalendarGrid(CalendarWindow *form, QWidget *parent) : QTableWidget(Rows, Columns, parent), m_window(form)
+CalendarGrid::CalendarGrid(CalendarWindow *window, QWidget *parent) : QTableWidget(Rows, Columns, parent), m_window(window)
 {
     horizontalHeader()->hide();
     verticalHeader()->hide();
@@ -133,7 +133,7 @@ CalendarGrid::CalendarGrid(CalendarWindow *form, QWidget *parent) : QTableWidget
     setMouseTracking(false);
     setDragEnabled(false);
     setAutoScroll(true);
-    setItemDelegate(new CellPainter(form, this));
+    setItemDelegate(new CellPainter(window, this));
 
     for (int r = 0; r < Rows; ++r) {
         for (int c = 0; c < Columns; ++c) {

@@ -23,7 +23,7 @@ class CalendarWindow;
 class CalendarGrid : public QTableWidget {
     Q_OBJECT
 public:
-    CalendarGrid(CalendarWindow *form, QWidget *parent);
+    CalendarGrid(CalendarWindow *window, QWidget *parent);
     // Brings `row` (if shown) into view with as little scrolling as possible.
     void ensureRowVisible(int row, int column);
 

@@ -1,12 +1,12 @@
 #include "windows/comparisonwindow.h"
-#include "windows/fixedlayout.h"
-#include "report/fonts.h"
 
 #include "model/clock.h"
 #include "model/compat.h"
 #include "model/errors.h"
 #include "model/sharedstate.h"
+#include "report/fonts.h"
 #include "windows/dialogs.h"
+#include "windows/fixedlayout.h"
 
 #include <QDateEdit>
 #include <QGroupBox>
@@ -21,7 +21,7 @@
 
 namespace {
 
-// The group box is styled on its own, so its children take the form's font
+// The group box is styled on its own, so its children take the window's font
 // explicitly rather than by inheritance.
 QLabel *RowLabel(QWidget *parent, const QFont &font, const char *name, const QString &text, int top)
 {
@@ -63,8 +63,8 @@ ComparisonWindow::ComparisonWindow(SharedState &state, QWidget *parent)
     // The tray menu stays usable while the comparison is open.
     BlockNoOtherWindow(this);
     setFixedSize(257, 193);
-    const QFont formFont = PixelFont(QStringLiteral("Tahoma"), 11);
-    setFont(formFont);
+    const QFont regular = PixelFont(QStringLiteral("Tahoma"), 11);
+    setFont(regular);
 
     partnerDateLabel = Named(new QLabel(QStringLiteral("Дата рождения партнера:"), this), Names::partnerDateLabel);
     partnerDateLabel->setGeometry(8, 8, 137, 17);
@@ -89,19 +89,19 @@ ComparisonWindow::ComparisonWindow(SharedState &state, QWidget *parent)
                        "QGroupBox#%1::title { subcontrol-origin: margin; subcontrol-position: top left; left: 6px; }")
             .arg(QLatin1String(Names::resultsGroup)));
 
-    physicalLabel = RowLabel(resultsGroup, formFont, Names::physicalLabel, QStringLiteral("Физическая:"), 16);
-    emotionalLabel = RowLabel(resultsGroup, formFont, Names::emotionalLabel, QStringLiteral("Эмоциональная:"), 40);
-    intellectualLabel = RowLabel(resultsGroup, formFont, Names::intellectualLabel, QStringLiteral("Интеллектуальная:"), 64);
-    totalLabel = RowLabel(resultsGroup, formFont, Names::totalLabel, QStringLiteral("Итого:"), 88);
-    QFont bold = formFont;
+    physicalLabel = RowLabel(resultsGroup, regular, Names::physicalLabel, QStringLiteral("Физическая:"), 16);
+    emotionalLabel = RowLabel(resultsGroup, regular, Names::emotionalLabel, QStringLiteral("Эмоциональная:"), 40);
+    intellectualLabel = RowLabel(resultsGroup, regular, Names::intellectualLabel, QStringLiteral("Интеллектуальная:"), 64);
+    totalLabel = RowLabel(resultsGroup, regular, Names::totalLabel, QStringLiteral("Итого:"), 88);
+    QFont bold = regular;
     bold.setBold(true);
     totalLabel->setFont(bold);
     PaintNavy(totalLabel);
 
-    physicalResult = ResultField(resultsGroup, formFont, Names::physicalResult, 16);
-    emotionalResult = ResultField(resultsGroup, formFont, Names::emotionalResult, 40);
-    intellectualResult = ResultField(resultsGroup, formFont, Names::intellectualResult, 64);
-    totalResult = ResultField(resultsGroup, formFont, Names::totalResult, 88);
+    physicalResult = ResultField(resultsGroup, regular, Names::physicalResult, 16);
+    emotionalResult = ResultField(resultsGroup, regular, Names::emotionalResult, 40);
+    intellectualResult = ResultField(resultsGroup, regular, Names::intellectualResult, 64);
+    totalResult = ResultField(resultsGroup, regular, Names::totalResult, 88);
     PaintNavy(totalResult);
     // A screen reader reads an empty result by its row's caption, not by
     // the group's title; a filled one by its value.

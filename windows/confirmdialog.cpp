@@ -1,10 +1,11 @@
 #include "windows/confirmdialog.h"
+
 #include "windows/fixedlayout.h"
 
 #include <QKeyEvent>
-#include <QShowEvent>
 #include <QLabel>
 #include <QPushButton>
+#include <QShowEvent>
 
 ConfirmDialog::ConfirmDialog(QWidget *parent)
     : FixedDialog(parent, Qt::Tool | Qt::CustomizeWindowHint | Qt::WindowTitleHint | Qt::WindowStaysOnTopHint)
@@ -14,9 +15,9 @@ ConfirmDialog::ConfirmDialog(QWidget *parent)
     // The delete question leaves the tray menu usable.
     BlockNoOtherWindow(this);
     setFixedSize(249, 65);
-    QFont formFont(QStringLiteral("MS Sans Serif"));
-    formFont.setPointSize(8);
-    setFont(formFont);
+    QFont regular(QStringLiteral("MS Sans Serif"));
+    regular.setPointSize(8);
+    setFont(regular);
 
     questionLabel = Named(new QLabel(this), Names::questionLabel);
     questionLabel->setGeometry(8, 8, 233, 16);
@@ -24,7 +25,7 @@ ConfirmDialog::ConfirmDialog(QWidget *parent)
     questionLabel->setWordWrap(false);
     // The question names a person exactly as typed, markup and all.
     questionLabel->setTextFormat(Qt::PlainText);
-    QFont bold = formFont;
+    QFont bold = regular;
     bold.setBold(true);
     questionLabel->setFont(bold);
 

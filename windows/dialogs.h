@@ -2,6 +2,7 @@
 // Message boxes and file dialogs go through here, so tests can answer them
 // without a modal loop.
 #include <QString>
+
 #include <functional>
 
 class QWidget;

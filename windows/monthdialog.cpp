@@ -1,8 +1,8 @@
 #include "windows/monthdialog.h"
-#include "windows/fixedlayout.h"
-#include "report/fonts.h"
 
 #include "model/yearmodel.h"
+#include "report/fonts.h"
+#include "windows/fixedlayout.h"
 
 #include <QComboBox>
 #include <QDate>

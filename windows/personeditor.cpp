@@ -1,13 +1,13 @@
 #include "windows/personeditor.h"
-#include "windows/fixedlayout.h"
-#include "report/fonts.h"
 
 #include "model/clock.h"
 #include "model/errors.h"
 #include "model/sharedstate.h"
+#include "report/fonts.h"
 #include "resources/pictures.h"
-#include "windows/dialogs.h"
 #include "store/settingsfile.h"
+#include "windows/dialogs.h"
+#include "windows/fixedlayout.h"
 
 #include <QAbstractItemView>
 #include <QComboBox>
@@ -18,8 +18,8 @@
 #include <QLineEdit>
 #include <QPainter>
 #include <QPushButton>
-#include <QStyledItemDelegate>
 #include <QStylePainter>
+#include <QStyledItemDelegate>
 
 #include <algorithm>
 
@@ -30,10 +30,10 @@ constexpr int FaceCount = 32; // the balloon after them is never offered
 constexpr int PictureItemHeight = 16;
 
 // The picture list, closed: the frame and arrow of the style, the current
-// face drawn by the form.
+// face drawn by the editor.
 class PictureComboBox : public QComboBox {
 public:
-    PictureComboBox(PersonEditor *form, QWidget *parent) : QComboBox(parent), m_form(form) {}
+    PictureComboBox(PersonEditor *editor, QWidget *parent) : QComboBox(parent), m_editor(editor) {}
 
 protected:
     void paintEvent(QPaintEvent *) override
@@ -48,21 +48,21 @@ protected:
         const QRect item(field.left(), field.top() + (field.height() - PictureItemHeight) / 2, field.width(),
                          PictureItemHeight);
         if (currentIndex() >= 0)
-            m_form->drawPicture(&painter, currentIndex(), item, hasFocus());
+            m_editor->drawPicture(&painter, currentIndex(), item, hasFocus());
     }
 
 private:
-    PersonEditor *m_form;
+    PersonEditor *m_editor;
 };
 
-// The picture list, dropped down: every row drawn by the form.
+// The picture list, dropped down: every row drawn by the editor.
 class PictureDelegate : public QStyledItemDelegate {
 public:
-    PictureDelegate(PersonEditor *form, QObject *parent) : QStyledItemDelegate(parent), m_form(form) {}
+    PictureDelegate(PersonEditor *editor, QObject *parent) : QStyledItemDelegate(parent), m_editor(editor) {}
 
     void paint(QPainter *painter, const QStyleOptionViewItem &option, const QModelIndex &index) const override
     {
-        m_form->drawPicture(painter, index.row(), option.rect, option.state & QStyle::State_Selected);
+        m_editor->drawPicture(painter, index.row(), option.rect, option.state & QStyle::State_Selected);
     }
     QSize sizeHint(const QStyleOptionViewItem &option, const QModelIndex &) const override
     {
@@ -70,7 +70,7 @@ public:
     }
 
 private:
-    PersonEditor *m_form;
+    PersonEditor *m_editor;
 };
 }
 

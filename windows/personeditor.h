@@ -54,10 +54,15 @@ public:
     void prepareEdit(int index);
     bool editMode() const { return m_saveAction == &PersonEditor::saveEdit; }
 
+    // "Сохранить" is enabled for a name the settings file can hold (Edit1Change).
     void updateSaveButton();
+    // One face of the picture list, closed or dropped down (ComboBox2DrawItem).
     void drawPicture(QPainter *painter, int index, const QRect &rect, bool selected);
+    // "Сохранить" in add mode: the person at the end of the list (NewClick).
     void saveNew();
+    // "Сохранить" in edit mode: the person replaced in place (EditClick).
     void saveEdit();
+    // "Отмена": nothing changes.
     void cancel();
 
     // Day and month of a hand-edited file need not form a date: each part is

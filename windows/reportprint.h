@@ -3,6 +3,7 @@
 #include "report/reportengine.h"
 
 #include <QScrollArea>
+
 #include <memory>
 
 class QPrinter;

@@ -1,13 +1,13 @@
 #include "windows/settingsdialog.h"
-#include "windows/fixedlayout.h"
-#include "report/fonts.h"
 
 #include "model/errors.h"
 #include "model/numtext.h"
 #include "model/sharedstate.h"
-#include "windows/dialogs.h"
+#include "report/fonts.h"
 #include "store/autostart.h"
 #include "store/settingsfile.h"
+#include "windows/dialogs.h"
+#include "windows/fixedlayout.h"
 
 #include <QCheckBox>
 #include <QFileInfo>

@@ -11,9 +11,10 @@
 #include "windows/reportholder.h"
 #include "windows/settingsdialog.h"
 
-// CalendarWindow, PersonEditor, AboutWindow, ReportHolder, PreviewWindow, MonthDialog, SettingsDialog, ConfirmDialog, ComparisonWindow:
-// each is made once, hidden, when a command first needs it, and handed to
-// the host with adopt().
+// In the described order (calendar, editor, about, month report holder,
+// preview and month choice, settings, confirmation, comparison), each window
+// is made once, hidden, when a command first needs it, and handed to the host
+// with adopt().
 void CreateWindows(TrayHost &host)
 {
     TrayHost *h = &host;

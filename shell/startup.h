@@ -1,6 +1,6 @@
 #pragma once
-// Creates the program's windows once, hidden, after the host and in a fixed
-// order; the host keeps them until the program ends.
+// Tells the host how to make each of the program's windows; each is made
+// once, hidden, and kept by the host until the program ends.
 class TrayHost;
 
 void CreateWindows(TrayHost &host);

@@ -73,7 +73,7 @@ public:
     // The layout's component names: the objectNames of the host window, its
     // icon and timer, and every item of the tray menu.
     struct Names {
-        static constexpr const char *window = "InitForm";
+        static constexpr const char *window = "TInitForm";
         static constexpr const char *trayIcon = "TrayIcon";
         static constexpr const char *dayTimer = "Timer1";
         static constexpr const char *trayMenu = "PopupMenu1";

@@ -126,7 +126,7 @@ private slots:
     void layoutNames()
     {
         CalendarWindow fresh(m_state);
-        QCOMPARE(CheckNamedParts(&fresh, {{"Form1", "QDialog", "Биоритмы..."},
+        QCOMPARE(CheckNamedParts(&fresh, {{"TForm1", "QDialog", "Биоритмы..."},
                                           {"Grid", "QTableWidget", ""},
                                           {"StatusBar1", "QStatusBar", ""},
                                           {"Button1", "QPushButton", "Справка"},
@@ -333,7 +333,7 @@ private slots:
         m_state.people.append(MakePerson("Анна", 15, 3, 1990));
         BuildYearCalendar(m_state, 0);
         CalendarWindow *form = m_form.get();
-        AnswerModal("Form1", [form, escape](QWidget *) {
+        AnswerModal("TForm1", [form, escape](QWidget *) {
             // Esc closes from the grid only, never from a button.
             for (QPushButton *button : {form->closeButton, form->legendButton}) {
                 button->setFocus();
@@ -399,7 +399,7 @@ private slots:
         host.state().chosenYear = 1999;
         bool flagWhileOpen = true;
         QString title;
-        AnswerModal("Form1", [&](QWidget *w) {
+        AnswerModal("TForm1", [&](QWidget *w) {
             flagWhileOpen = host.shellState().menuEnabled;
             title = w->windowTitle();
             QTest::mouseClick(host.calendarWindow->closeButton, Qt::LeftButton);
@@ -419,7 +419,7 @@ private slots:
     {
         TrayHost &host = *m_host;
         bool opened = false;
-        AnswerModal("Form1", [&](QWidget *w) {
+        AnswerModal("TForm1", [&](QWidget *w) {
             opened = true;
             static_cast<CalendarWindow *>(w)->done(2);
         });

@@ -166,7 +166,7 @@ private slots:
 
         // Adding a person: the editor tells why it cannot save and keeps the input.
         bool tried = false;
-        AnswerModal("Form2", [&](QWidget *w) {
+        AnswerModal("TForm2", [&](QWidget *w) {
             auto *f = static_cast<PersonEditor *>(w);
             f->nameEdit->setText("Дарья");
             f->saveButton->click();
@@ -252,7 +252,7 @@ private slots:
         const QByteArray original = ReadBytes(ini());
         {
             FileSizeLimit limit(64);
-            AnswerModal("Form8", [](QWidget *w) { static_cast<ConfirmDialog *>(w)->yesButton->click(); });
+            AnswerModal("TForm8", [](QWidget *w) { static_cast<ConfirmDialog *>(w)->yesButton->click(); });
             h.deletePerson(1); // the menu item's command, run here while the disk is full
         }
         QCOMPARE(m_errors, QStringList{"Disk full"});
@@ -264,7 +264,7 @@ private slots:
         QVERIFY(menuOpens());
 
         // With room on the disk the same delete goes through.
-        AnswerModal("Form8", [](QWidget *w) { static_cast<ConfirmDialog *>(w)->yesButton->click(); });
+        AnswerModal("TForm8", [](QWidget *w) { static_cast<ConfirmDialog *>(w)->yesButton->click(); });
         item("DeleteItem1")->trigger();
         QTRY_COMPARE(personItems(), QStringList({"C", "A"}));
         QCOMPARE(ReadSettingsLines(ini()), PeriodLines() + PersonLines("A", 1, 2, 1980, 0, 3) + PersonLines("C", 20, 9, 2010, 0, 12));
@@ -279,7 +279,7 @@ private slots:
         TrayHost &h = host();
         QVERIFY(QFile::remove(ini()));
         QVERIFY(QDir().mkdir(ini()));
-        AnswerModal("Form8", [](QWidget *w) { static_cast<ConfirmDialog *>(w)->yesButton->click(); });
+        AnswerModal("TForm8", [](QWidget *w) { static_cast<ConfirmDialog *>(w)->yesButton->click(); });
         h.deletePerson(1);
         QCOMPARE(m_errors, QStringList{"File access denied"});
         QCOMPARE(h.state().people.count(), 3);
@@ -294,7 +294,7 @@ private slots:
         TrayHost &h = host();
         const QByteArray original = ReadBytes(ini());
         QStringList seen;
-        AnswerModal("Form2", [&](QWidget *w) {
+        AnswerModal("TForm2", [&](QWidget *w) {
             auto *f = static_cast<PersonEditor *>(w);
             f->nameEdit->setText("Дарья");
             {
@@ -321,7 +321,7 @@ private slots:
         TrayHost &h = host();
         const QByteArray original = ReadBytes(ini());
         bool stayedOpen = false;
-        AnswerModal("Form6", [&](QWidget *w) {
+        AnswerModal("TForm6", [&](QWidget *w) {
             auto *f = static_cast<SettingsDialog *>(w);
             f->physicalPeriodEdit->setText("25");
             {

@@ -199,7 +199,7 @@ private slots:
     {
         SharedState s;
         ComparisonWindow w(s);
-        QCOMPARE(CheckNamedParts(&w, {{"Form10", "QDialog", "Сравнение биоритмов"},
+        QCOMPARE(CheckNamedParts(&w, {{"TForm10", "QDialog", "Сравнение биоритмов"},
                                       {"Label1", "QLabel", "Дата рождения партнера:"},
                                       {"DateTimePicker1", "QDateEdit", ""},
                                       {"GroupBox1", "QGroupBox", " Совместимость "},

@@ -95,7 +95,7 @@ private slots:
 
     void layoutNames()
     {
-        QCOMPARE(CheckNamedParts(m_form.get(), {{"Form2", "QDialog", ""},
+        QCOMPARE(CheckNamedParts(m_form.get(), {{"TForm2", "QDialog", ""},
                                                 {"Panel1", "QFrame", ""},
                                                 {"Label1", "QLabel", "Имя"},
                                                 {"Edit1", "QLineEdit", ""},
@@ -356,7 +356,7 @@ private slots:
         TrayHost host(ini(), HostOptions(m_dir->path()));
         host.personEditor = host.adopt(new PersonEditor(host.state()));
         bool seen = false;
-        AnswerModal("Form2", [&](QWidget *w) {
+        AnswerModal("TForm2", [&](QWidget *w) {
             auto *f = static_cast<PersonEditor *>(w);
             seen = true;
             QVERIFY(!host.shellState().menuEnabled);
@@ -381,7 +381,7 @@ private slots:
         WriteSettingsFile(ini(), PeriodLines() + PersonLines("Анна", 7, 11, 1984, 0, 12) + PersonLines("Борис", 1, 2, 1950, 0, 3));
         TrayHost host(ini(), HostOptions(m_dir->path()));
         host.personEditor = host.adopt(new PersonEditor(host.state()));
-        AnswerModal("Form2", [&](QWidget *w) {
+        AnswerModal("TForm2", [&](QWidget *w) {
             auto *f = static_cast<PersonEditor *>(w);
             QVERIFY(!host.shellState().menuEnabled);
             QCOMPARE(f->windowTitle(), QString("Изменение записи"));
@@ -396,7 +396,7 @@ private slots:
 
         // Cancel: nothing rebuilt or written, the flag set again.
         const QByteArray before = ReadBytes(ini());
-        AnswerModal("Form2", [](QWidget *w) { static_cast<PersonEditor *>(w)->cancelButton->click(); });
+        AnswerModal("TForm2", [](QWidget *w) { static_cast<PersonEditor *>(w)->cancelButton->click(); });
         host.editPerson(1);
         QVERIFY(host.shellState().menuEnabled);
         QCOMPARE(ReadBytes(ini()), before);
@@ -411,7 +411,7 @@ private slots:
     void aboutContent()
     {
         AboutWindow box;
-        QCOMPARE(CheckNamedParts(&box, {{"AboutBox", "QDialog", "About..."},
+        QCOMPARE(CheckNamedParts(&box, {{"TAboutBox", "QDialog", "About..."},
                                         {"Panel1", "QFrame", ""},
                                         {"ProgramIcon", "QLabel", ""},
                                         {"Label1", "QLabel", "Лунофар"},
@@ -463,7 +463,7 @@ private slots:
         QAction *item = host.trayMenu->findChild<QAction *>("About");
         QVERIFY(item);
         bool seen = false;
-        AnswerModal("AboutBox", [&](QWidget *w) {
+        AnswerModal("TAboutBox", [&](QWidget *w) {
             seen = true;
             QVERIFY(!item->isEnabled());
             QTest::mouseClick(w->findChild<QWidget *>("Label1"), Qt::LeftButton);

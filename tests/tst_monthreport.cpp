@@ -514,7 +514,7 @@ private slots:
     void monthDialog()
     {
         MonthDialog form;
-        QCOMPARE(CheckNamedParts(&form, {{"Form5", "QDialog", "Выбор месяца и года"},
+        QCOMPARE(CheckNamedParts(&form, {{"TForm5", "QDialog", "Выбор месяца и года"},
                                          {"Panel1", "QFrame", ""},
                                          {"Label1", "QLabel", "Месяц"},
                                          {"ComboBox1", "QComboBox", ""},
@@ -582,8 +582,8 @@ private slots:
     {
         ReportHolder holder;
         PreviewWindow preview;
-        QCOMPARE(CheckNamedParts(&holder, {{"Form3", "QWidget", ""}}), QString());
-        QCOMPARE(CheckNamedParts(&preview, {{"Form4", "QWidget", "Печать Биоритмов"},
+        QCOMPARE(CheckNamedParts(&holder, {{"TForm3", "QWidget", ""}}), QString());
+        QCOMPARE(CheckNamedParts(&preview, {{"TForm4", "QWidget", "Печать Биоритмов"},
                                             {"ToolBar1", "QFrame", ""},
                                             {"SpeedButton1", "QToolButton", "Печать"},
                                             {"SpeedButton2", "QToolButton", "Настройка"},

@@ -67,7 +67,7 @@ class TestPrintCommand : public QObject {
     // sets month and year.
     void answerDialog(int button, std::function<void(MonthDialog *)> choose = {})
     {
-        AnswerModal(QStringLiteral("Form5"), [this, button, choose](QWidget *w) {
+        AnswerModal(QStringLiteral("TForm5"), [this, button, choose](QWidget *w) {
             auto *form = static_cast<MonthDialog *>(w);
             QVERIFY(!m_host->shellState().menuEnabled);
             if (choose)

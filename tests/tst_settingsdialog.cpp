@@ -70,7 +70,7 @@ private slots:
 
     void layoutNames()
     {
-        QCOMPARE(CheckNamedParts(m_form.get(), {{"Form6", "QDialog", "Настройки"},
+        QCOMPARE(CheckNamedParts(m_form.get(), {{"TForm6", "QDialog", "Настройки"},
                                                 {"Panel1", "QFrame", ""},
                                                 {"CheckBox1", "QCheckBox", "Запускать при старте"},
                                                 {"GroupBox1", "QGroupBox", " Периоды циклов "},
@@ -343,7 +343,7 @@ private slots:
         QAction *item = host.trayMenu->findChild<QAction *>("N6");
         QVERIFY(item);
         bool seen = false;
-        AnswerModal("Form6", [&](QWidget *w) {
+        AnswerModal("TForm6", [&](QWidget *w) {
             auto *f = static_cast<SettingsDialog *>(w);
             seen = true;
             QVERIFY(!item->isEnabled());
@@ -357,7 +357,7 @@ private slots:
         QCOMPARE(host.state().periods.physical, 26.25);
         QCOMPARE(ReadSettingsLines(ini()).first(), QString("H26,25"));
 
-        AnswerModal("Form6", [&](QWidget *w) { static_cast<SettingsDialog *>(w)->cancelButton->click(); });
+        AnswerModal("TForm6", [&](QWidget *w) { static_cast<SettingsDialog *>(w)->cancelButton->click(); });
         host.showSettings();
         QVERIFY(item->isEnabled());
     }

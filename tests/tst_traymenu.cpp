@@ -150,7 +150,7 @@ private slots:
     void layoutNames()
     {
         WriteSettingsFile(ini(), PeriodLines() + PersonLines("A", 1, 2, 1980, 0, 3));
-        QCOMPARE(CheckNamedParts(&host(), {{"InitForm", "QWidget", "Лунофар"},
+        QCOMPARE(CheckNamedParts(&host(), {{"TInitForm", "QWidget", "Лунофар"},
                                            {"TrayIcon", "QSystemTrayIcon", ""},
                                            {"Timer1", "QTimer", ""},
                                            {"PopupMenu1", "QMenu", ""},
@@ -409,7 +409,7 @@ private slots:
         TrayHost &h = host();
         const QByteArray original = ReadBytes(ini());
         QString asked;
-        AnswerModal("Form8", [&](QWidget *w) {
+        AnswerModal("TForm8", [&](QWidget *w) {
             auto *f = static_cast<ConfirmDialog *>(w);
             asked = f->questionLabel->text();
             f->noButton->click();
@@ -421,7 +421,7 @@ private slots:
         QCOMPARE(h.shellState().editedPersonIndex, 1);
         QCOMPARE(h.shellState().personItemCount, 3);
 
-        AnswerModal("Form8", [](QWidget *w) { static_cast<ConfirmDialog *>(w)->yesButton->click(); });
+        AnswerModal("TForm8", [](QWidget *w) { static_cast<ConfirmDialog *>(w)->yesButton->click(); });
         item("DeleteItem1")->trigger();
         QTRY_COMPARE(h.shellState().personItemCount, 2);
         QCOMPARE(ReadSettingsLines(ini()), PeriodLines() + PersonLines("A", 1, 2, 1980, 0, 3) + PersonLines("C", 20, 9, 2010, 0, 12));
@@ -442,7 +442,7 @@ private slots:
         WriteSettingsFile(ini(), PeriodLines() + PersonLines(marked, 1, 2, 1980, 0, 3) + PersonLines("B", 15, 7, 1985, 0, 7));
         TrayHost &h = host();
         QString shown, read;
-        AnswerModal("Form8", [&](QWidget *w) {
+        AnswerModal("TForm8", [&](QWidget *w) {
             auto *f = static_cast<ConfirmDialog *>(w);
             h.deletePerson(1);
             h.exitProgram();
@@ -466,7 +466,7 @@ private slots:
         TrayHost &h = host();
         // While the question is open the file changes under the program.
         bool answered = false;
-        AnswerModal("Form8", [&](QWidget *w) {
+        AnswerModal("TForm8", [&](QWidget *w) {
             answered = true;
             WriteSettingsFile(ini(), PeriodLines() + PersonLines("A", 1, 2, 1980, 0, 3) + PersonLines("D", 2, 2, 2002, 0, 2));
             h.rebuildMenu();
@@ -481,7 +481,7 @@ private slots:
     void confirmationDialog()
     {
         ConfirmDialog form;
-        QCOMPARE(CheckNamedParts(&form, {{"Form8", "QDialog", ""},
+        QCOMPARE(CheckNamedParts(&form, {{"TForm8", "QDialog", ""},
                                          {"Label1", "QLabel", ""},
                                          {"Button1", "QPushButton", "Да"},
                                          {"Button2", "QPushButton", "Нет"}}),
@@ -504,7 +504,7 @@ private slots:
         TrayHost &h = host();
         bool flagInside = true;
         QString asked;
-        AnswerModal("Form8", [&](QWidget *w) {
+        AnswerModal("TForm8", [&](QWidget *w) {
             auto *f = static_cast<ConfirmDialog *>(w);
             asked = f->questionLabel->text();
             flagInside = h.shellState().menuEnabled;
@@ -518,7 +518,7 @@ private slots:
         QVERIFY(!h.ending());
         QVERIFY(h.trayIconShown());
 
-        AnswerModal("Form8", [](QWidget *w) { static_cast<ConfirmDialog *>(w)->yesButton->click(); });
+        AnswerModal("TForm8", [](QWidget *w) { static_cast<ConfirmDialog *>(w)->yesButton->click(); });
         item("FileExitItem1")->trigger();
         QTRY_VERIFY(h.ending());
         QVERIFY(!h.trayIconShown());

@@ -11,7 +11,7 @@ class AboutWindow : public FixedDialog {
 public:
     // The layout's component names, the objectNames of the window and its controls.
     struct Names {
-        static constexpr const char *window = "AboutBox";
+        static constexpr const char *window = "TAboutBox";
         static constexpr const char *panel = "Panel1";
         static constexpr const char *icon = "ProgramIcon";
         static constexpr const char *titleLabel = "Label1";

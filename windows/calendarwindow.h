@@ -61,7 +61,7 @@ class CalendarWindow : public FixedDialog {
 public:
     // The layout's component names, the objectNames of the window, its controls and the legend.
     struct Names {
-        static constexpr const char *window = "Form1";
+        static constexpr const char *window = "TForm1";
         static constexpr const char *grid = "Grid";
         static constexpr const char *statusBar = "StatusBar1";
         static constexpr const char *legendButton = "Button1";

@@ -14,7 +14,7 @@ class ComparisonWindow : public FixedDialog {
 public:
     // The layout's component names, the objectNames of the window and its controls.
     struct Names {
-        static constexpr const char *window = "Form10";
+        static constexpr const char *window = "TForm10";
         static constexpr const char *partnerDateLabel = "Label1";
         static constexpr const char *partnerDateEdit = "DateTimePicker1";
         static constexpr const char *resultsGroup = "GroupBox1";

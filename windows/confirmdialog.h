@@ -11,7 +11,7 @@ class ConfirmDialog : public FixedDialog {
 public:
     // The layout's component names, the objectNames of the window and its controls.
     struct Names {
-        static constexpr const char *window = "Form8";
+        static constexpr const char *window = "TForm8";
         static constexpr const char *questionLabel = "Label1";
         static constexpr const char *yesButton = "Button1";
         static constexpr const char *noButton = "Button2";

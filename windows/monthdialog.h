@@ -31,7 +31,7 @@ class MonthDialog : public FixedDialog {
 public:
     // The layout's component names, the objectNames of the window and its controls.
     struct Names {
-        static constexpr const char *window = "Form5";
+        static constexpr const char *window = "TForm5";
         static constexpr const char *panel = "Panel1";
         static constexpr const char *monthLabel = "Label1";
         static constexpr const char *monthBox = "ComboBox1";

@@ -22,7 +22,7 @@ class PersonEditor : public FixedDialog {
 public:
     // The layout's component names, the objectNames of the window and its controls.
     struct Names {
-        static constexpr const char *window = "Form2";
+        static constexpr const char *window = "TForm2";
         static constexpr const char *panel = "Panel1";
         static constexpr const char *nameLabel = "Label1";
         static constexpr const char *nameEdit = "Edit1";

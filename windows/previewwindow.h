@@ -17,7 +17,7 @@ class PreviewWindow : public QWidget {
 public:
     // The layout's component names, the objectNames of the window and its controls.
     struct Names {
-        static constexpr const char *window = "Form4";
+        static constexpr const char *window = "TForm4";
         static constexpr const char *toolBar = "ToolBar1";
         static constexpr const char *printButton = "SpeedButton1";
         static constexpr const char *setupButton = "SpeedButton2";

@@ -14,7 +14,7 @@ class ReportHolder : public QWidget {
 public:
     // The layout's component name of the holder, its objectName.
     struct Names {
-        static constexpr const char *window = "Form3";
+        static constexpr const char *window = "TForm3";
     };
 
     explicit ReportHolder(QWidget *parent = nullptr);

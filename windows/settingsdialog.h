@@ -15,7 +15,7 @@ class SettingsDialog : public FixedDialog {
 public:
     // The layout's component names, the objectNames of the window and its controls.
     struct Names {
-        static constexpr const char *window = "Form6";
+        static constexpr const char *window = "TForm6";
         static constexpr const char *panel = "Panel1";
         static constexpr const char *autoStartBox = "CheckBox1";
         static constexpr const char *periodsGroup = "GroupBox1";

@@ -1,9 +1,11 @@
 #include "model/compat.h"
 
 #include "model/daymark.h"
+#include "model/errors.h"
 #include "model/numtext.h"
 
 #include <cmath>
+#include <cstdlib>
 
 static double RoundTo2(double v) { return std::trunc(v / 0.01 + 0.5) * 0.01; }
 
@@ -37,4 +39,17 @@ QString MatchText(std::optional<double> value, const QLocale &locale)
     if (!value)
         return QString();
     return FormatReal(*value, locale) + QLatin1Char('%');
+}
+
+MatchResults MatchBirthDates(int subjectYear, int subjectMonth, int subjectDay, const QDate &partner,
+                             const CyclePeriods &periods)
+{
+    const QDate subject = EncodeDate(subjectYear, subjectMonth, subjectDay);
+    const auto days = static_cast<double>(std::llabs(subject.toJulianDay() - partner.toJulianDay()));
+    MatchResults r;
+    r.physical = MatchPercent(days, periods.physical);
+    r.emotional = MatchPercent(days, periods.emotional);
+    r.intellectual = MatchPercent(days, periods.intellectual);
+    r.total = MatchTotal(r.physical, r.emotional, r.intellectual);
+    return r;
 }

@@ -1,5 +1,8 @@
 #pragma once
 // Compatibility arithmetic of two birth dates.
+#include "model/person.h"
+
+#include <QDate>
 #include <QLocale>
 #include <QString>
 
@@ -13,3 +16,14 @@ std::optional<double> MatchTotal(std::optional<double> physical, std::optional<d
                                  std::optional<double> intellectual);
 // "48,9%" under a comma locale; empty for no value.
 QString MatchText(std::optional<double> value, const QLocale &locale = QLocale());
+
+// The four results of a comparison: physical, emotional, intellectual, total.
+struct MatchResults {
+    std::optional<double> physical, emotional, intellectual, total;
+};
+
+// Compares a subject born on subjectYear-subjectMonth-subjectDay with a
+// partner born on `partner`. Throws "Invalid argument to date encode" for a
+// subject date the calendar cannot hold.
+MatchResults MatchBirthDates(int subjectYear, int subjectMonth, int subjectDay, const QDate &partner,
+                             const CyclePeriods &periods);

@@ -1,7 +1,7 @@
 #include "model/clock.h"
 #include "model/errors.h"
 #include "outputs/monthreport.h"
-#include "resources/pictures.h"
+#include "resources/markfaces.h"
 #include "shell/trayhost.h"
 #include "windows/monthdialog.h"
 #include "windows/previewwindow.h"
@@ -22,16 +22,11 @@ void TrayHost::printMonth(int tag)
         state().chosenYear = monthDialog->chosenYear();
         buildYearCalendar(tag);
 
-        MonthReport::MarkPictures marks;
-        for (int i = 0; i < int(marks.size()); ++i)
-            marks[i] = {QSize(16, 16), [i](QPainter &painter, const QRectF &target) {
-                             Pictures::drawEmotion(i, painter, target);
-                         }};
-
         ReportEngine::Report &rep = reportHolder->report;
         // However the report ends, the next one starts from the fixed layout.
         MonthReport::DayCellsGuard dayCells(rep);
-        MonthReport::LayOutMonth(rep, state().yearTable, month, state().chosenYear, state().personName, marks);
+        MonthReport::LayOutMonth(rep, state().yearTable, month, state().chosenYear, state().personName,
+                                 MonthReport::MarkFaces());
         reportHolder->setPreviewWindow(previewWindow);
         rep.previewModal();
     });

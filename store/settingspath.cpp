@@ -13,6 +13,15 @@
 
 namespace {
 const QString kFileName = QStringLiteral("Kelvora.ini");
+
+// A file that exists but may not be replaced counts like a folder that may
+// not be written: every save there would fail.
+bool BesideIsTheFile(const QString &exeFolder, const QString &userFolder,
+                     const std::function<bool(const QString &)> &canWrite)
+{
+    const QString beside = QDir(exeFolder).filePath(kFileName);
+    return userFolder.isEmpty() || (canWrite(exeFolder) && (!QFileInfo::exists(beside) || canWrite(beside)));
+}
 }
 
 bool MayWrite(const QString &path)
@@ -29,9 +38,7 @@ QString ChooseSettingsPath(const QString &exeFolder, const QString &userFolder,
 {
     const QString beside = QDir(exeFolder).filePath(kFileName);
     const QFileInfo besideInfo(beside);
-    // A file that exists but may not be replaced counts like a folder that may
-    // not be written: every save there would fail.
-    if (userFolder.isEmpty() || (canWrite(exeFolder) && (!besideInfo.exists() || canWrite(beside))))
+    if (BesideIsTheFile(exeFolder, userFolder, canWrite))
         return beside;
 
     const QString own = QDir(userFolder).filePath(kFileName);
@@ -61,4 +68,22 @@ QString SettingsPath()
 {
     return ChooseSettingsPath(QCoreApplication::applicationDirPath(),
                               QStandardPaths::writableLocation(QStandardPaths::AppDataLocation), MayWrite);
+}
+
+QString FindSettingsPath(const QString &exeFolder, const QString &userFolder,
+                         const std::function<bool(const QString &)> &canWrite)
+{
+    const QString beside = QDir(exeFolder).filePath(kFileName);
+    if (BesideIsTheFile(exeFolder, userFolder, canWrite))
+        return beside;
+    const QString own = QDir(userFolder).filePath(kFileName);
+    if (QFileInfo::exists(own) || !QFileInfo(beside).isFile())
+        return own;
+    return beside;
+}
+
+QString FindSettingsPath()
+{
+    return FindSettingsPath(QCoreApplication::applicationDirPath(),
+                            QStandardPaths::writableLocation(QStandardPaths::AppDataLocation), MayWrite);
 }

@@ -17,3 +17,10 @@ QString ChooseSettingsPath(const QString &exeFolder, const QString &userFolder,
 
 // The real choice: the executable's folder and QStandardPaths::AppDataLocation.
 QString SettingsPath();
+
+// The file ChooseSettingsPath would have the program read, found without
+// creating anything: the user's own copy if there is one, else the file
+// beside the executable it would start from. The file need not exist.
+QString FindSettingsPath(const QString &exeFolder, const QString &userFolder,
+                         const std::function<bool(const QString &)> &canWrite);
+QString FindSettingsPath();

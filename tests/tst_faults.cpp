@@ -140,8 +140,12 @@ private slots:
         const QByteArray shared = ReadBytes(beside);
         const auto closed = [&](const QString &path) { return path != exe; };
 
+        // A look that only reads finds the file the copy would start from, and makes nothing.
+        QCOMPARE(FindSettingsPath(exe, user, closed), beside);
+        QVERIFY(!QFileInfo::exists(user));
         const QString own = ChooseSettingsPath(exe, user, closed);
         QCOMPARE(own, user + "/Kelvora.ini");
+        QCOMPARE(FindSettingsPath(exe, user, closed), own);
         QCOMPARE(ReadBytes(own), shared); // the user starts with the family from beside
         SaveSettingsFile(own, PersonList{}, CyclePeriods{});
         QCOMPARE(ReadBytes(beside), shared);

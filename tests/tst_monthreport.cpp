@@ -5,7 +5,7 @@
 #include "model/yearmodel.h"
 #include "outputs/monthreport.h"
 #include "report/reportengine.h"
-#include "resources/pictures.h"
+#include "resources/markfaces.h"
 #include "testpaths.h"
 #include "windows/monthdialog.h"
 #include "windows/previewwindow.h"
@@ -46,14 +46,6 @@ MonthReport::MarkPictures testMarks()
         marks[i] = {QSize(16, 16), [colour](QPainter &p, const QRectF &target) { p.fillRect(target, colour); }};
     }
     return marks;
-}
-
-MonthReport::MarkPictures programFaces()
-{
-    MonthReport::MarkPictures faces;
-    for (int i = 0; i < 4; ++i)
-        faces[i] = {QSize(16, 16), [i](QPainter &p, const QRectF &target) { Pictures::drawEmotion(i, p, target); }};
-    return faces;
 }
 
 SharedState build(const Person &who, int year)
@@ -422,7 +414,7 @@ private slots:
         Report rep;
         MonthReport::BuildPage(rep);
         const SharedState s = build(MakePerson(QStringLiteral("Анна Сергеевна Кузнецова"), 15, 3, 1990), 2025);
-        MonthReport::LayOutMonth(rep, s.yearTable, 3, 2025, s.personName, programFaces());
+        MonthReport::LayOutMonth(rep, s.yearTable, 3, 2025, s.personName, MonthReport::MarkFaces());
         const QString pdf = artifactDir() + QStringLiteral("/month-2025-03-faces.pdf");
         QVERIFY(rep.writePdf(pdf));
         QVERIFY(rep.renderImage(96).save(artifactDir() + QStringLiteral("/month-2025-03-faces.png")));

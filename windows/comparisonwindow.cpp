@@ -16,7 +16,6 @@
 #include <QShowEvent>
 #include <QSignalBlocker>
 
-#include <cstdlib>
 #include <utility>
 
 namespace {
@@ -134,18 +133,12 @@ void ComparisonWindow::opening()
 
 void ComparisonWindow::computeResults()
 {
-    const QDate subject = EncodeDate(m_state.subjectYear, m_state.subjectMonth, m_state.subjectDay);
-    const QDate partner = partnerDateEdit->date();
-    const auto days = static_cast<double>(std::llabs(subject.toJulianDay() - partner.toJulianDay()));
-
-    const CyclePeriods periods = m_state.periods;
-    const std::optional<double> physical = MatchPercent(days, periods.physical);
-    physicalResult->setText(MatchText(physical));
-    const std::optional<double> emotional = MatchPercent(days, periods.emotional);
-    emotionalResult->setText(MatchText(emotional));
-    const std::optional<double> intellectual = MatchPercent(days, periods.intellectual);
-    intellectualResult->setText(MatchText(intellectual));
-    totalResult->setText(MatchText(MatchTotal(physical, emotional, intellectual)));
+    const MatchResults r = MatchBirthDates(m_state.subjectYear, m_state.subjectMonth, m_state.subjectDay,
+                                           partnerDateEdit->date(), m_state.periods);
+    physicalResult->setText(MatchText(r.physical));
+    emotionalResult->setText(MatchText(r.emotional));
+    intellectualResult->setText(MatchText(r.intellectual));
+    totalResult->setText(MatchText(r.total));
 }
 
 void ComparisonWindow::compare()

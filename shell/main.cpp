@@ -1,5 +1,6 @@
 // The program: a tray icon with a menu, no main window, one copy per user.
 #include "resources/pictures.h"
+#include "shell/batchoutputs.h"
 #include "shell/commandline.h"
 #include "shell/qttranslations.h"
 #include "shell/startup.h"
@@ -21,12 +22,16 @@ namespace {
 // exit status when the command line ends the program.
 std::optional<int> AnswerCommandLine(int argc, char **argv)
 {
-    // Qt takes the options it knows out of the list it is given; the
-    // application object made later must still see them.
-    std::vector<char *> copy(argv, argv + argc + 1);
-    QCoreApplication probe(argc, copy.data());
-    LoadQtRussian(probe);
-    const CommandLine line = ParseCommandLine(QCoreApplication::arguments());
+    CommandLine line;
+    {
+        // Qt takes the options it knows out of the list it is given; the
+        // application object made later must still see them.
+        int probeArgc = argc;
+        std::vector<char *> copy(argv, argv + argc + 1);
+        QCoreApplication probe(probeArgc, copy.data());
+        LoadQtRussian(probe);
+        line = ParseCommandLine(QCoreApplication::arguments());
+    }
     switch (line.action) {
     case CommandLine::Action::RunTray:
         return std::nullopt;
@@ -36,6 +41,8 @@ std::optional<int> AnswerCommandLine(int argc, char **argv)
     case CommandLine::Action::Refuse:
         std::fputs(line.output.toLocal8Bit().constData(), stderr);
         return BadCommandLineStatus;
+    case CommandLine::Action::Output:
+        return MakeOutput(line.request, argc, argv);
     }
     return std::nullopt;
 }

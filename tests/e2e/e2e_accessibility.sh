@@ -2,7 +2,8 @@
 # What a screen reader reads: every window of the program opened from the
 # tray menu and read through the accessibility bus with a real AT-SPI client
 # (calendar, editor, settings, month choice, preview, question, comparison,
-# about); the comparison's date picker read over and over while it steps.
+# about); the comparison's date picker read over and over while it steps, and
+# its results against `kelvora --compat` for the date it shows.
 # The program must find the right texts there, and must still be running.
 source "$(dirname "$0")/lib.sh" "$1"
 [ -x /usr/libexec/at-spi-bus-launcher ] || { echo "SKIP: at-spi2-core is not installed" >&2; exit 77; }
@@ -95,9 +96,15 @@ stepping=$!
   e2e_fail "the date picker could not be read while it stepped"
 wait "$stepping"
 e2e_kelvora_running || e2e_fail "reading the date picker ended the program"
+sleep 0.5 # the last steps reach the window
 TREE=$(e2e_accessible_tree) || e2e_fail "the comparison could not be read again"
 printf '%s\n' "$TREE" >"$E2E_OUT/comparison-stepped.txt"
 [ "$(grep -c "label '[0-9,]*%'" <<<"$TREE")" = 4 ] || e2e_fail "the four results are not read out after the steps"
+# `kelvora --compat` prints the same four values for the date the picker shows.
+partner=$(sed -n "s/.*spin button 'Дата рождения партнера:'.* text='\([0-9.]*\)'.*/\1/p" <<<"$TREE")
+shown=$(sed -n "s/^ *label '\([0-9,]*%\)'.*/\1/p" <<<"$TREE")
+printed=$(env -u DISPLAY "$E2E_APP" --compat Анна --partner "$partner") || e2e_fail "kelvora --compat failed"
+[ "$printed" = "$shown" ] || e2e_fail "kelvora --compat --partner $partner printed $printed, the window shows $shown"
 e2e_click_at "$form_x" "$form_y" 210 172 # "Закрыть"
 e2e_wait_window_gone "$E2E_WIN" || e2e_fail "the comparison did not close"
 

@@ -2,7 +2,7 @@
 # "MS Excel" from the tray menu: without a spreadsheet program registered for
 # .xlsx the message box; with an entry whose program is missing or fails, the
 # error box; with a stub one registered in a private MIME database, a new
-# workbook handed to it, one per export.
+# workbook handed to it, one per export, with the cells `kelvora --xlsx` writes.
 source "$(dirname "$0")/lib.sh" "$1"
 for tool in xdg-mime xdg-open unzip; do
   command -v "$tool" >/dev/null || { echo "SKIP: $tool is not installed" >&2; exit 77; }
@@ -123,4 +123,14 @@ for ref in A3 AH3 B2 B51 AG15 AG18; do
 done
 grep -q '<col min="3" max="33" width="3.7109375"' <<<"$sheet" || e2e_fail "day columns not 3 wide"
 grep -q '<row r="3"[^>]* s="[0-9]*" customFormat="1"' <<<"$sheet" || e2e_fail "January's header row has no format"
+
+# The same workbook from the command line, with no display: the same cells,
+# texts and formats; its scratch folder does not stay.
+scratch=$(ls -A "$TMPDIR")
+(cd "$E2E_WORK" && env -u DISPLAY "$E2E_APP" --xlsx Анна -o "$E2E_WORK/cli.xlsx") || e2e_fail "kelvora --xlsx failed"
+unzip -q "$book" -d "$E2E_WORK/menu-book" && unzip -q "$E2E_WORK/cli.xlsx" -d "$E2E_WORK/cli-book" ||
+  e2e_fail "the workbooks cannot be unpacked"
+# Every part but the one that holds the time of writing.
+diff -r --exclude=core.xml "$E2E_WORK/menu-book" "$E2E_WORK/cli-book" || e2e_fail "kelvora --xlsx differs from the menu's workbook"
+[ "$(ls -A "$TMPDIR")" = "$scratch" ] || e2e_fail "kelvora --xlsx left $(ls -A "$TMPDIR")"
 e2e_log "ok"

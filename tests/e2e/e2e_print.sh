@@ -2,7 +2,8 @@
 # "На принтер" from the tray menu: March 2025 is chosen in the month dialog,
 # the preview shows the page, the printer setup is pointed at a PDF file
 # (no printer is installed here), "Печать" writes the page there, and
-# "Закрыть" gives the tray menu back. The printed page is kept as a PNG.
+# "Закрыть" gives the tray menu back. The printed page is kept as a PNG, and
+# `kelvora --pdf` makes the same page.
 # The desktop is English: Qt's printer setup speaks Russian all the same.
 source "$(dirname "$0")/lib.sh" "$1"
 for tool in pdftoppm pdfinfo pdfimages convert; do
@@ -112,6 +113,14 @@ dark "$(pixel "$page" 107 150)" || e2e_fail "no grid line on the printed page"
 # March 2025 takes six week rows: the bottom rule at 536, the sixth row printed.
 dark "$(pixel "$page" 400 574)" || e2e_fail "no bottom rule under six rows"
 dark "$(pixel "$page" 107 500)" || e2e_fail "no sixth row"
+
+# The same page from the command line, with no display: the same pixels.
+(cd "$E2E_WORK" && env -u DISPLAY "$E2E_APP" --pdf Анна --month 3 --year 2025 -o "$E2E_WORK/cli.pdf") ||
+  e2e_fail "kelvora --pdf failed"
+pdfinfo "$E2E_WORK/cli.pdf" | grep -q '^Pages: *1$' || e2e_fail "kelvora --pdf: not one page"
+pdftoppm -r 96 -png -singlefile "$E2E_WORK/cli.pdf" "$E2E_OUT/cli-page"
+differing=$(compare -metric AE "$page" "$E2E_OUT/cli-page.png" "$E2E_OUT/cli-page-diff.png" 2>&1) || true
+[ "$differing" = 0 ] || e2e_fail "kelvora --pdf differs from the printed page in $differing pixels"
 
 # "Закрыть" ends the command; the tray menu opens again.
 e2e_click_at "$preview_x" "$preview_y" 167 14

@@ -1,6 +1,7 @@
 #!/usr/bin/env bash
 # "В файл..." from the tray menu: the save dialog (Qt's own, in Russian), a
-# name typed without its extension, and the file's bytes against the reference. The person is born on
+# name typed without its extension, and the file's bytes against the reference
+# and against `kelvora --text` run beside the tray copy. The person is born on
 # 1 January of the current year, so the table is the same in every common (or
 # every leap) year; the title line and the days-lived line are made here.
 source "$(dirname "$0")/lib.sh" "$1"
@@ -87,6 +88,15 @@ check_file() {
 export_to 01-save-dialog
 check_file
 e2e_log "written: $(wc -c <"$TARGET") bytes, 64 lines: $(grep -c '' "$TARGET")"
+
+# The same file from the command line, with no display, beside the running
+# tray copy: the same bytes; the settings file and the program's folder untouched.
+cp "$E2E_INI" "$E2E_WORK/ini.before"
+app_files=$(ls -A "$E2E_WORK/app")
+(cd "$E2E_WORK" && env -u DISPLAY "$E2E_APP" --text Анна) >"$E2E_WORK/cli.txt" || e2e_fail "kelvora --text failed"
+cmp "$TARGET" "$E2E_WORK/cli.txt" || e2e_fail "kelvora --text differs from the menu's file"
+cmp "$E2E_INI" "$E2E_WORK/ini.before" || e2e_fail "kelvora --text changed the settings file"
+[ "$(ls -A "$E2E_WORK/app")" = "$app_files" ] || e2e_fail "kelvora --text left files beside the program"
 
 # Again onto the same name: replaced without any question.
 printf 'earlier content\r\n' >"$TARGET"

@@ -1,0 +1,231 @@
+#include "shell/batchoutputs.h"
+
+#include "model/clock.h"
+#include "model/compat.h"
+#include "model/errors.h"
+#include "model/numtext.h"
+#include "model/sharedstate.h"
+#include "model/yearmodel.h"
+#include "resources/markfaces.h"
+#include "outputs/monthreport.h"
+#include "outputs/textexport.h"
+#include "outputs/xlsxexport.h"
+#include "windows/reportprint.h"
+#include "windows/apptitle.h"
+#include "windows/fixedlayout.h"
+#include "store/filewrite.h"
+#include "store/settingsfile.h"
+#include "store/settingspath.h"
+
+#include <QCoreApplication>
+#include <QFile>
+#include <QFileInfo>
+#include <QGuiApplication>
+#include <QPrinter>
+#include <QTemporaryDir>
+
+#include <cerrno>
+#include <cstdio>
+#include <memory>
+
+namespace {
+
+void WriteToStandardOutput(const QByteArray &bytes)
+{
+    errno = 0;
+    const bool written = std::fwrite(bytes.constData(), 1, size_t(bytes.size()), stdout) == size_t(bytes.size());
+    if (std::fflush(stdout) != 0 || !written || std::ferror(stdout))
+        throw KelvoraError(FileErrorMessage(errno ? errno : EIO));
+}
+
+void WriteLines(const QStringList &lines)
+{
+    QString text;
+    for (const QString &line : lines)
+        text += line + QLatin1Char('\n');
+    WriteToStandardOutput(text.toLocal8Bit());
+}
+
+// An explicit settings file must be there; the usual one may be missing,
+// as for the tray program, and gives an empty family.
+void LoadSettings(const OutputRequest &request, SharedState &state)
+{
+    QString path = request.settingsFile;
+    if (path.isEmpty()) {
+        path = FindSettingsPath();
+    } else if (!QFileInfo::exists(path)) {
+        throw KelvoraError(QStringLiteral("Нет файла настроек %1").arg(path));
+    }
+    state.settingsPath = path;
+    LoadSettingsFile(path, state.people, state.periods);
+}
+
+// A whole number is an index as --list shows it; anything else an exact name.
+int FindPerson(const PersonList &people, const QString &person)
+{
+    if (const std::optional<qint32> index = ParseInteger(person)) {
+        if (*index < 0 || *index >= people.count())
+            throw KelvoraError(QStringLiteral("List index out of bounds (%1)").arg(*index));
+        return *index;
+    }
+    QStringList found;
+    for (int i = 0; i < people.count(); ++i) {
+        if (people.at(i).name == person)
+            found << QString::number(i);
+    }
+    if (found.isEmpty())
+        throw KelvoraError(QStringLiteral("В списке нет человека «%1».").arg(person));
+    if (found.size() > 1)
+        throw KelvoraError(QStringLiteral("Имя «%1» носят несколько человек (номера %2); укажите номер.")
+                               .arg(person, found.join(QStringLiteral(", "))));
+    return found.constFirst().toInt();
+}
+
+QString BirthDateText(const Person &p)
+{
+    const QDate date(p.year, p.month, p.day);
+    if (p.year >= 1 && p.year <= 9999 && date.isValid())
+        return QLocale().toString(date, PickerDateFormat(QLocale()));
+    // A date the calendar cannot hold (a file edited by hand) as it is stored.
+    return QStringLiteral("%1-%2-%3").arg(p.year, 4, 10, QLatin1Char('0')).arg(p.month, 2, 10, QLatin1Char('0'))
+        .arg(p.day, 2, 10, QLatin1Char('0'));
+}
+
+void ListPeople(const SharedState &state)
+{
+    QStringList lines;
+    for (int i = 0; i < state.people.count(); ++i) {
+        const Person &p = state.people.at(i);
+        lines << QString::number(i) + QLatin1Char('\t') + p.name + QLatin1Char('\t') + BirthDateText(p);
+    }
+    WriteLines(lines);
+}
+
+// The year calendar as the menu commands build it.
+void BuildYear(const OutputRequest &request, SharedState &state, int index)
+{
+    state.chosenYear = request.year.value_or(Clock::today().year());
+    BuildYearCalendar(state, index);
+}
+
+void SaveText(const OutputRequest &request, SharedState &state, int index)
+{
+    BuildYear(request, state, index);
+    const QByteArray bytes = TextExportBytes(state.yearTable, state.chosenYear, state.daysLivedLine);
+    if (request.file.isEmpty())
+        WriteToStandardOutput(bytes);
+    else
+        WriteWholeFile(request.file, bytes);
+}
+
+QByteArray ReadDraft(const QString &path)
+{
+    QFile draft(path);
+    if (!draft.open(QIODevice::ReadOnly))
+        throw KelvoraError(FileErrorMessage(EIO));
+    const QByteArray bytes = draft.readAll();
+    if (draft.error() != QFileDevice::NoError)
+        throw KelvoraError(FileErrorMessage(EIO));
+    return bytes;
+}
+
+// The workbook is made in a private folder, then written whole where asked,
+// so a failure leaves any earlier file there as it was.
+void SaveWorkbook(const OutputRequest &request, SharedState &state, int index)
+{
+    BuildYear(request, state, index);
+    QTemporaryDir scratch;
+    if (!scratch.isValid())
+        throw KelvoraError(QStringLiteral("Cannot create a temporary folder: %1").arg(scratch.errorString()));
+    const QString draft = scratch.filePath(QStringLiteral("book.xlsx"));
+    XlsxExport::WriteYearWorkbook(draft, state.yearTable, state.chosenYear, state.daysLivedLine);
+    WriteWholeFile(request.file, ReadDraft(draft));
+}
+
+// The page the preview shows, printed to a PDF file by the report's own
+// printer settings and the same checked path as "Печать" takes.
+void SaveMonthPage(const OutputRequest &request, SharedState &state, int index)
+{
+    BuildYear(request, state, index);
+    ReportEngine::Report report;
+    MonthReport::BuildPage(report);
+    MonthReport::LayOutMonth(report, state.yearTable, request.month, state.chosenYear, state.personName,
+                             MonthReport::MarkFaces());
+    ReportEngine::ReportPrinter printer;
+    QPrinter &pdf = printer.printer(report);
+    pdf.setOutputFormat(QPrinter::PdfFormat);
+    pdf.setOutputFileName(request.file);
+    printer.print(report, nullptr);
+}
+
+void Compare(const OutputRequest &request, const SharedState &state, int index)
+{
+    const Person &p = state.people.at(index);
+    const MatchResults r = MatchBirthDates(p.year, p.month, p.day, request.partner, state.periods);
+    WriteLines({MatchText(r.physical), MatchText(r.emotional), MatchText(r.intellectual), MatchText(r.total)});
+}
+
+void Make(const OutputRequest &request)
+{
+    SharedState state;
+    LoadSettings(request, state);
+    if (request.kind == OutputRequest::Kind::List) {
+        ListPeople(state);
+        return;
+    }
+    const int index = FindPerson(state.people, request.person);
+    switch (request.kind) {
+    case OutputRequest::Kind::List:
+        break;
+    case OutputRequest::Kind::Text:
+        SaveText(request, state, index);
+        break;
+    case OutputRequest::Kind::Xlsx:
+        SaveWorkbook(request, state, index);
+        break;
+    case OutputRequest::Kind::Pdf:
+        SaveMonthPage(request, state, index);
+        break;
+    case OutputRequest::Kind::Compat:
+        Compare(request, state, index);
+        break;
+    }
+}
+
+// Qt's notes about the surroundings (no runtime folder, say) are no part of
+// an output: standard error carries the failure alone, if there is one.
+void QuietQtNotes(QtMsgType type, const QMessageLogContext &, const QString &message)
+{
+    if (type == QtCriticalMsg || type == QtFatalMsg)
+        std::fputs((message + QLatin1Char('\n')).toLocal8Bit().constData(), stderr);
+}
+
+} // namespace
+
+int MakeOutput(const OutputRequest &request, int argc, char **argv)
+{
+    // The page is painted with fonts and pictures, which need a GUI
+    // application; with no display to show anything on, it paints offscreen.
+    qInstallMessageHandler(QuietQtNotes);
+    std::unique_ptr<QCoreApplication> app;
+    if (request.kind == OutputRequest::Kind::Pdf) {
+        qputenv("QT_QPA_PLATFORM", "offscreen");
+        app = std::make_unique<QGuiApplication>(argc, argv);
+    } else {
+        app = std::make_unique<QCoreApplication>(argc, argv);
+    }
+    // Names the user's folder the settings may live in.
+    QCoreApplication::setApplicationName(AppTitle());
+
+    QString failure;
+    try {
+        Make(request);
+        return 0;
+    } catch (const KelvoraError &e) {
+        failure = e.message();
+    } catch (const std::exception &e) {
+        failure = QString::fromLocal8Bit(e.what());
+    }
+    std::fputs((QStringLiteral("kelvora: ") + failure + QLatin1Char('\n')).toLocal8Bit().constData(), stderr);
+    return OutputFailedStatus;
+}

@@ -1,0 +1,99 @@
+#!/usr/bin/env bash
+# The outputs from the command line, with no display and no tray: the list,
+# the text file (to standard output and to a file, the person by index and by
+# name, another year), the workbook, the comparison with the partner's date
+# written both ways; failures with status 1 and the error box's text, usage
+# errors with status 2 and no file; only the outputs asked for are written.
+# The month page and the both-ways comparisons are in the scripts that make
+# the same outputs from the tray menu.
+source "$(dirname "$0")/lib.sh" "$1"
+command -v unzip >/dev/null || { echo "SKIP: unzip is not installed" >&2; exit 77; }
+unset DISPLAY
+
+SOURCE=${KELVORA_SOURCE:-$(cd "$(dirname "$0")/../.." && pwd)}
+# The third person's 31 April only a hand-edited file holds.
+e2e_write_ini "H23,6884368" "E28,42612413" "I33,16381152" "[Анна]" 15 3 1990 0 4 "[Пётр Ёлкин]" 22 7 1980 1 3 \
+  "[Сбой]" 31 4 1985 0 0
+cp "$E2E_INI" "$E2E_WORK/ini.before"
+OUT=$E2E_WORK/outputs
+mkdir -p "$OUT"
+
+# cli ARG...: runs the program from the output folder; CLI_STATUS, and its
+# standard output and error in $OUT/../stdout and stderr.
+cli() {
+  CLI_STATUS=0
+  (cd "$OUT" && "$E2E_APP" "$@") >"$E2E_WORK/stdout" 2>"$E2E_WORK/stderr" || CLI_STATUS=$?
+}
+succeeds() {
+  cli "$@"
+  [ "$CLI_STATUS" -eq 0 ] || e2e_fail "$*: status $CLI_STATUS, $(cat "$E2E_WORK/stderr")"
+  [ ! -s "$E2E_WORK/stderr" ] || e2e_fail "$*: wrote to standard error: $(cat "$E2E_WORK/stderr")"
+}
+# fails STATUS MESSAGE ARG...: the status, the message on standard error, nothing on standard output.
+fails() {
+  local status=$1 message=$2
+  shift 2
+  cli "$@"
+  [ "$CLI_STATUS" -eq "$status" ] || e2e_fail "$*: status $CLI_STATUS, not $status: $(cat "$E2E_WORK/stderr")"
+  grep -qF -- "$message" "$E2E_WORK/stderr" || e2e_fail "$*: said $(cat "$E2E_WORK/stderr")"
+  [ ! -s "$E2E_WORK/stdout" ] || e2e_fail "$*: printed $(cat "$E2E_WORK/stdout")"
+}
+footprint() { find "$E2E_WORK/run" "$HOME" "$E2E_WORK/app" | sort; }
+before=$(footprint)
+
+succeeds --list
+[ "$(cat "$E2E_WORK/stdout")" = $'0\tАнна\t15.03.1990\n1\tПётр Ёлкин\t22.07.1980\n2\tСбой\t1985-04-31' ] ||
+  e2e_fail "--list printed: $(cat "$E2E_WORK/stdout")"
+
+# Partners one day apart with the usual periods; the date as the locale
+# writes it, without leading zeros, or as ISO.
+for date in 16.03.1990 16.3.1990 1990-03-14; do
+  succeeds --compat Анна --partner "$date"
+  [ "$(cat "$E2E_WORK/stdout")" = $'91,56%\n92,96%\n93,97%\n92,83%' ] ||
+    e2e_fail "--compat, partner $date: $(cat "$E2E_WORK/stdout")"
+done
+
+# The text file of another year: the reference's lines but the days-lived one.
+succeeds --text 1 --year 2024
+cp "$E2E_WORK/stdout" "$OUT/stdout.txt"
+cmp <(head -n 63 "$OUT/stdout.txt") <(head -n 63 "$SOURCE/tests/data/petr-2024.txt") ||
+  e2e_fail "--text 1 --year 2024 differs from the reference"
+tail -n 1 "$OUT/stdout.txt" | iconv -f WINDOWS-1251 -t UTF-8 | grep -qE "^Пётр Ёлкин, к $(date +%d.%m.%Y) Вы прожили [0-9]+ (день|дня|дней)"$'\r$' ||
+  e2e_fail "days-lived line: $(tail -n 1 "$OUT/stdout.txt" | iconv -f WINDOWS-1251 -t UTF-8)"
+# By name into a file, replacing what was there: the same bytes.
+printf 'earlier content\r\n' >"$OUT/petr.txt"
+succeeds --text "Пётр Ёлкин" --year 2024 -o petr.txt
+cmp "$OUT/petr.txt" "$OUT/stdout.txt" || e2e_fail "the file and standard output differ"
+
+succeeds --xlsx 0 --year 2025 -o anna.xlsx
+unzip -p "$OUT/anna.xlsx" xl/sharedStrings.xml | grep -q '<t>Биоритмы на 2025 год</t>' ||
+  e2e_fail "the workbook is not of 2025"
+
+# Failures, as the error box words them; no file is left.
+fails 1 "List index out of bounds (3)" --text 3 -o three.txt
+fails 1 "Invalid argument to date encode" --compat Сбой --partner 1990-01-01
+fails 1 "Invalid filename" --text 0 -o missing/anna.txt
+# A full standard output is a failure, not a success.
+status=0
+(cd "$OUT" && "$E2E_APP" --list >/dev/full 2>"$E2E_WORK/stderr") || status=$?
+[ "$status" -eq 1 ] && grep -q "Disk full" "$E2E_WORK/stderr" ||
+  e2e_fail "a full standard output: status $status, $(cat "$E2E_WORK/stderr")"
+fails 1 "В списке нет человека «Вера»" --compat Вера --partner 1990-01-01
+
+# Usage errors: status 2 before anything is read or written.
+fails 2 "Месяц «13»" --pdf 0 --month 13 -o month.pdf
+fails 2 "-o" --xlsx 0
+fails 2 "--text" --text 0 --xlsx 0 -o both.xlsx
+fails 2 "30.02.1990" --compat 0 --partner 30.02.1990
+fails 2 "--year" --year 2024
+
+[ "$(ls "$OUT")" = "$(printf '%s\n' anna.xlsx petr.txt stdout.txt)" ] || e2e_fail "files written: $(ls "$OUT")"
+cmp "$E2E_INI" "$E2E_WORK/ini.before" || e2e_fail "the settings file changed"
+[ "$(footprint)" = "$before" ] || e2e_fail "files left behind: $(diff <(echo "$before") <(footprint))"
+
+# Another settings file instead of the usual one.
+printf '[Вера]\r\n2\r\n2\r\n2027\r\n0\r\n1\r\n' | iconv -f UTF-8 -t WINDOWS-1251 >"$E2E_WORK/other.ini"
+succeeds --settings "$E2E_WORK/other.ini" --list
+[ "$(cat "$E2E_WORK/stdout")" = $'0\tВера\t02.02.2027' ] || e2e_fail "--settings: $(cat "$E2E_WORK/stdout")"
+fails 1 "$E2E_WORK/none.ini" --settings "$E2E_WORK/none.ini" --list
+e2e_log "ok"

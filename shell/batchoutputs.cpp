@@ -56,7 +56,6 @@ void LoadSettings(const OutputRequest &request, SharedState &state)
     } else if (!QFileInfo::exists(path)) {
         throw KelvoraError(QStringLiteral("Нет файла настроек %1").arg(path));
     }
-    state.settingsPath = path;
     LoadSettingsFile(path, state.people, state.periods);
 }
 

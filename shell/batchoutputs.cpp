@@ -6,16 +6,16 @@
 #include "model/numtext.h"
 #include "model/sharedstate.h"
 #include "model/yearmodel.h"
-#include "resources/markfaces.h"
 #include "outputs/monthreport.h"
 #include "outputs/textexport.h"
 #include "outputs/xlsxexport.h"
-#include "windows/reportprint.h"
-#include "windows/apptitle.h"
-#include "windows/fixedlayout.h"
+#include "resources/markfaces.h"
 #include "store/filewrite.h"
 #include "store/settingsfile.h"
 #include "store/settingspath.h"
+#include "windows/apptitle.h"
+#include "windows/fixedlayout.h"
+#include "windows/reportprint.h"
 
 #include <QCoreApplication>
 #include <QFile>
@@ -63,8 +63,7 @@ void LoadSettings(const OutputRequest &request, SharedState &state)
 int FindPerson(const PersonList &people, const QString &person)
 {
     if (const std::optional<qint32> index = ParseInteger(person)) {
-        if (*index < 0 || *index >= people.count())
-            throw KelvoraError(QStringLiteral("List index out of bounds (%1)").arg(*index));
+        people.checkIndex(*index);
         return *index;
     }
     QStringList found;
@@ -216,15 +215,9 @@ int MakeOutput(const OutputRequest &request, int argc, char **argv)
     // Names the user's folder the settings may live in.
     QCoreApplication::setApplicationName(AppTitle());
 
-    QString failure;
-    try {
-        Make(request);
+    const std::optional<QString> failure = FailureOf([&request] { Make(request); });
+    if (!failure)
         return 0;
-    } catch (const KelvoraError &e) {
-        failure = e.message();
-    } catch (const std::exception &e) {
-        failure = QString::fromLocal8Bit(e.what());
-    }
-    std::fputs((QStringLiteral("kelvora: ") + failure + QLatin1Char('\n')).toLocal8Bit().constData(), stderr);
+    std::fputs((QStringLiteral("kelvora: ") + *failure + QLatin1Char('\n')).toLocal8Bit().constData(), stderr);
     return OutputFailedStatus;
 }

@@ -50,10 +50,6 @@ KelvoraError NotAnInteger(const QString &text)
     return KelvoraError(QStringLiteral("'%1' is not a valid integer value").arg(text));
 }
 
-// A large family takes a few hundred kilobytes; a file far beyond that is no
-// settings file, and reading it whole would only eat the memory.
-constexpr qint64 MaxSettingsFileSize = 16 * 1024 * 1024;
-
 [[noreturn]] void FailRead(int e) { throw KelvoraError(FileErrorMessage(e)); }
 
 // Only a regular file is read: opening a pipe waits for a writer, a device

@@ -5,6 +5,10 @@
 #include <QByteArray>
 #include <QString>
 
+// A large family takes a few hundred kilobytes; a file far beyond that is no
+// settings file, and reading it whole would only eat the memory.
+inline constexpr qint64 MaxSettingsFileSize = 16 * 1024 * 1024;
+
 // Replaces people and periods with the file's content. A missing file gives
 // the empty list and the default periods. On an error (KelvoraError) people
 // and periods are left exactly as they were before the call; anything but a

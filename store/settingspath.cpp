@@ -2,6 +2,7 @@
 
 #include "model/errors.h"
 #include "store/filewrite.h"
+#include "store/settingsfile.h"
 
 #include <QCoreApplication>
 #include <QDir>
@@ -46,6 +47,10 @@ QString ChooseSettingsPath(const QString &exeFolder, const QString &userFolder,
         return own;
     if (!QDir().mkpath(userFolder))
         return besideInfo.exists() ? beside : own; // the people stay visible; a save reports the error
+    // A shared file the loader refuses is not copied: read where it is, it is
+    // reported once instead of hanging the start or filling the memory.
+    if (besideInfo.exists() && (!besideInfo.isFile() || besideInfo.size() > MaxSettingsFileSize))
+        return beside;
     if (besideInfo.isFile()) {
         // The user's copy starts as the shared file; if it cannot be made, the
         // shared file is still read, so no one disappears from the menu.

@@ -177,6 +177,14 @@ private slots:
         const QString blocker = file(m_dir->filePath("blocker"), "x", 0644);
         const QString beside = file(exe + "/Kelvora.ini", SerializeSettings(Family(), {}), 0644);
         QCOMPARE(ChooseSettingsPath(exe, blocker + "/Лунофар", [](const QString &) { return false; }), beside);
+
+        // A shared file the loader refuses (here far too large) is not copied
+        // whole into the user's folder: it is read where it is and reported.
+        const QString huge = folder("bin-huge", 0755) + "/Kelvora.ini";
+        QVERIFY(QFile::resize(file(huge, "H25\r\n", 0644), MaxSettingsFileSize + 1));
+        const QString hugeUser = m_dir->filePath("home-huge/Лунофар");
+        QCOMPARE(ChooseSettingsPath(QFileInfo(huge).path(), hugeUser, [](const QString &) { return false; }), huge);
+        QVERIFY(!QFileInfo::exists(hugeUser + "/Kelvora.ini"));
     }
 
     void realWritabilityCheck()

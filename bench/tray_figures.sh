@@ -1,13 +1,29 @@
 #!/usr/bin/env bash
-# Start-up time to the docked tray icon, resident memory after start-up and
-# idle cost of the program, side by side with the bare Qt tray program, in a
-# private X display with a tray host.
-#   bench/tray_figures.sh <kelvora> <bench_baretray> [runs] [idle seconds]
+# The program beside the least a Qt tray program can be, in a private X
+# display with a tray host, timed by X events (bench/tray_stopwatch blocks on
+# the X connection; nothing polls while a program starts or opens its menu):
+#
+#   - start to the docked icon, resident memory and CPU time one second after
+#     the start, with 50 people; the two programs alternate, each round in the
+#     other order; median and middle half (first to third quartile);
+#   - memory and tray click -> menu shown with 3, 1,000 and 10,000 people, the
+#     first click right after the icon docks and then the median of further
+#     clicks; memory per person;
+#   - idle CPU time and wakeups.
+#
+#   bench/tray_figures.sh BUILD_DIR [ROUNDS] [IDLE_SECONDS]
+# BUILD_DIR holds kelvora and the benchmark targets (cmake --build BUILD_DIR
+# --target benchmarks).
 set -euo pipefail
-KELVORA=$(realpath "$1")
-BARE=$(realpath "$2")
-RUNS=${3:-9}
-IDLE=${4:-60}
+BUILD=$(realpath "$1")
+ROUNDS=${2:-15}
+IDLE=${3:-60}
+KELVORA=$BUILD/kelvora
+BARE=$BUILD/bench/bench_baretray
+WATCH=$BUILD/bench/tray_stopwatch
+for f in "$KELVORA" "$BARE" "$WATCH"; do
+  [ -x "$f" ] || { echo "missing $f (build the benchmarks target)" >&2; exit 2; }
+done
 
 WORK=$(mktemp -d "${TMPDIR:-/tmp}/kelvora-bench.XXXXXX")
 PIDS=()
@@ -17,94 +33,125 @@ cleanup() {
   rm -rf "$WORK"
 }
 trap cleanup EXIT
-mkdir -p "$WORK/app" "$WORK/home" "$WORK/run"
+mkdir -p "$WORK/home" "$WORK/run"
 chmod 700 "$WORK/run"
 export HOME=$WORK/home XDG_RUNTIME_DIR=$WORK/run XDG_CONFIG_HOME=$WORK/home/.config
 export LANG=ru_RU.UTF-8 QT_QPA_PLATFORM=xcb
-unset WAYLAND_DISPLAY SESSION_MANAGER
+unset WAYLAND_DISPLAY SESSION_MANAGER DBUS_SESSION_BUS_ADDRESS
 
-Xvfb -displayfd 3 -screen 0 800x600x24 -nolisten tcp 3>"$WORK/display" 2>/dev/null &
+# Waits at most $1 seconds for a command to succeed.
+wait_for() {
+  local tries=$(($1 * 20))
+  shift
+  while ((tries-- > 0)); do
+    "$@" && return 0
+    sleep 0.05
+  done
+  return 1
+}
+
+Xvfb -displayfd 3 -screen 0 1024x768x24 -nolisten tcp 3>"$WORK/display" 2>/dev/null &
 PIDS+=("$!")
-for _ in $(seq 100); do [ -s "$WORK/display" ] && break; sleep 0.1; done
+wait_for 10 test -s "$WORK/display" || { echo "Xvfb did not start" >&2; exit 1; }
 export DISPLAY=":$(head -n1 "$WORK/display" | tr -d '[:space:]')"
 trayer --edge top --align right --widthtype pixel --width 120 --height 24 >/dev/null 2>&1 &
 PIDS+=("$!")
-for _ in $(seq 100); do xwininfo -root -tree 2>/dev/null | grep -q '("panel" "trayer")' && break; sleep 0.1; done
+wait_for 10 bash -c "xwininfo -root -tree 2>/dev/null | grep -q '(\"panel\" \"trayer\")'" ||
+  { echo "trayer did not start" >&2; exit 1; }
 
-# Fifty people, as the program keeps them.
-cp "$KELVORA" "$WORK/app/kelvora"
-{
-  printf 'H23,6884368\r\nE28,42612413\r\nI33,16381152\r\n'
-  for i in $(seq 0 49); do
-    printf '[Человек %d]\r\n%d\r\n%d\r\n%d\r\n%d\r\n%d\r\n' "$i" $((1 + i % 28)) $((1 + i % 12)) $((1950 + i)) $((i % 2)) $((i % 32))
-  done
-} | iconv -f UTF-8 -t WINDOWS-1251 >"$WORK/app/Kelvora.ini"
-
-# Icons of the given window class docked in trayer's panel.
-docked() {
-  xwininfo -root -tree 2>/dev/null | awk -v cls="(\"$1\" " '
-    /\("panel" "trayer"\)/ { match($0, /^ */); depth = RLENGTH; inpanel = 1; next }
-    inpanel { match($0, /^ */); if (RLENGTH <= depth && $0 ~ /0x[0-9a-f]+/) inpanel = 0
-              else if (index($0, cls)) n++ }
-    END { print n + 0 }'
+# A copy of the program beside a settings file of N people.
+family() {
+  local n=$1 dir=$WORK/app$1
+  mkdir -p "$dir"
+  cp "$KELVORA" "$dir/kelvora"
+  {
+    printf 'H23,6884368\r\nE28,42612413\r\nI33,16381152\r\n'
+    for ((i = 0; i < n; i++)); do
+      printf '[Человек %d]\r\n%d\r\n%d\r\n%d\r\n%d\r\n%d\r\n' "$i" $((1 + i % 28)) $((1 + i % 12)) $((1950 + i % 70)) \
+        $((i % 2)) $((i % 32))
+    done
+  } | iconv -f UTF-8 -t WINDOWS-1251 >"$dir/Kelvora.ini"
+  echo "$dir/kelvora"
 }
 
-# One start: sets START_MS (to the docked icon), START_RSS (kB) and RUNNING (the pid).
-start_one() {
-  local bin=$1 cls=$2 t0 t1
-  t0=$(date +%s%N)
-  "$bin" >/dev/null 2>&1 &
-  RUNNING=$!
-  until [ "$(docked "$cls")" -gt 0 ]; do sleep 0.002; done
-  t1=$(date +%s%N)
+# start PROGRAM: sets PID, DOCK_MS, RSS_KIB, CPU_MS.
+start() {
+  read -r PID DOCK_MS RSS_KIB CPU_MS <<<"$("$WATCH" start "$1")"
+}
+stop() {
+  kill "$PID" 2>/dev/null || true
+  wait_for 10 bash -c "! kill -0 $PID 2>/dev/null" || kill -9 "$PID" 2>/dev/null || true
+}
+# click [BUTTON]: prints the milliseconds from the press to the menu (the
+# stopwatch closes it again).
+click() { "$WATCH" click "$PID" "${1:-1}"; }
+
+# stats: "median [q1 .. q3]" of the numbers on standard input.
+stats() {
+  sort -g | awk '{ a[NR] = $1 }
+    END { q1 = a[int((NR + 3) / 4)]; q3 = a[int((3 * NR + 3) / 4)]
+          if (NR % 2) m = a[(NR + 1) / 2]; else m = (a[NR / 2] + a[NR / 2 + 1]) / 2
+          printf "%g [%g .. %g]", m, q1, q3 }'
+}
+median() { stats | awk '{ print $1 }'; }
+
+echo "== start-up with 50 people, $ROUNDS rounds, order alternating"
+K50=$(family 50)
+declare -A DOCK RSS CPU
+for ((round = 1; round <= ROUNDS; round++)); do
+  if ((round % 2)); then order="bare kelvora"; else order="kelvora bare"; fi
+  for who in $order; do
+    if [ "$who" = bare ]; then start "$BARE"; else start "$K50"; fi
+    stop
+    DOCK[$who]+="$DOCK_MS "
+    RSS[$who]+="$RSS_KIB "
+    CPU[$who]+="$CPU_MS "
+  done
+done
+for who in bare kelvora; do
+  printf '%-8s to docked icon %s ms   VmRSS %s KiB   CPU %s ms\n' "$who" \
+    "$(tr ' ' '\n' <<<"${DOCK[$who]}" | grep . | stats)" \
+    "$(tr ' ' '\n' <<<"${RSS[$who]}" | grep . | stats)" \
+    "$(tr ' ' '\n' <<<"${CPU[$who]}" | grep . | stats)"
+done
+ratio() {
+  awk -v a="$(tr ' ' '\n' <<<"$1" | grep . | median)" -v b="$(tr ' ' '\n' <<<"$2" | grep . | median)" \
+    'BEGIN { printf "%.2f", a / b }'
+}
+printf 'ratio    start-up %s   memory %s   CPU %s   (medians; target <= 1.1)\n' \
+  "$(ratio "${DOCK[kelvora]}" "${DOCK[bare]}")" "$(ratio "${RSS[kelvora]}" "${RSS[bare]}")" \
+  "$(ratio "${CPU[kelvora]}" "${CPU[bare]}")"
+
+echo "== family size: memory, and tray click -> menu shown (first click one second after the start)"
+start "$(family 0)"
+sleep 1
+RSS0=$(awk '/^VmRSS/ { print $2 }' "/proc/$PID/status")
+stop
+for n in 3 1000 10000; do
+  start "$(family "$n")"
+  first=$(click 1)
   sleep 1
-  START_MS=$(((t1 - t0) / 1000000))
-  START_RSS=$(awk '/^VmRSS/ { print $2 }' "/proc/$RUNNING/status")
-}
-
-stop_one() {
-  kill "$RUNNING" 2>/dev/null || true
-  wait "$RUNNING" 2>/dev/null || true
-  until [ "$(docked "$1")" -eq 0 ]; do sleep 0.01; done
-}
-
-median() { sort -n | awk '{ a[NR] = $1 } END { print a[int((NR + 1) / 2)] }'; }
-
-declare -A MS RSS
-for run in $(seq "$RUNS"); do
-  for who in bare kelvora; do
-    if [ "$who" = bare ]; then bin=$BARE cls=bench_baretray; else bin=$WORK/app/kelvora cls=kelvora; fi
-    start_one "$bin" "$cls"
-    stop_one "$cls"
-    MS[$who]+="$START_MS "
-    RSS[$who]+="$START_RSS "
-  done
+  rss=$(awk '/^VmRSS/ { print $2 }' "/proc/$PID/status")
+  later=$(for _ in 1 2 3 4 5 6 7; do click 1; done | stats)
+  stop
+  each=""
+  ((n >= 1000)) && each=$(awk -v a="$rss" -v b="$RSS0" -v n="$n" 'BEGIN { printf " (%.2f KiB a person over an empty list)", (a - b) / n }')
+  printf '%6d people   VmRSS %6d KiB%s   click -> menu: first %s ms, then %s ms\n' "$n" "$rss" "$each" "$first" "$later"
 done
+
+echo "== idle, $IDLE s after settling"
+# CPU time (scheduler accounting) and context switches of every thread.
+idle_counts() {
+  cat /proc/"$1"/task/*/schedstat | awk '{ ns += $1 } END { printf "%d ", ns / 1e6 }'
+  cat /proc/"$1"/task/*/status | awk '/ctxt_switches/ { s += $2 } END { print s }'
+}
 for who in bare kelvora; do
-  m=$(tr ' ' '\n' <<<"${MS[$who]}" | grep . | median)
-  r=$(tr ' ' '\n' <<<"${RSS[$who]}" | grep . | median)
-  eval "${who}_ms=$m ${who}_rss=$r"
-  printf '%-8s start-up to docked icon: %5d ms   VmRSS after start-up: %6d kB   (median of %d)\n' "$who" "$m" "$r" "$RUNS"
-done
-awk -v a="$kelvora_ms" -v b="$bare_ms" -v c="$kelvora_rss" -v d="$bare_rss" \
-  'BEGIN { printf "ratio    start-up %.2f (target <= 1.3)   memory %.2f (target <= 1.3)\n", a / b, c / d }'
-
-# Idle: CPU time and wakeups over the idle period, once the program has settled.
-idle() {
-  local pid=$1 t0 t1 c0 c1 hz
-  hz=$(getconf CLK_TCK)
+  if [ "$who" = bare ]; then start "$BARE"; else start "$K50"; fi
   sleep 5
-  t0=$(awk '{ print $14 + $15 }' "/proc/$pid/stat")
-  c0=$(cat /proc/"$pid"/task/*/status | awk '/ctxt_switches/ { s += $2 } END { print s }')
+  read -r c0 w0 <<<"$(idle_counts "$PID")"
   sleep "$IDLE"
-  t1=$(awk '{ print $14 + $15 }' "/proc/$pid/stat")
-  c1=$(cat /proc/"$pid"/task/*/status | awk '/ctxt_switches/ { s += $2 } END { print s }')
-  awk -v t=$((t1 - t0)) -v hz="$hz" -v c=$((c1 - c0)) -v s="$IDLE" \
-    'BEGIN { printf "CPU %d ms over %d s (target <= %d ms), wakeups %.2f a second (target <= 2)\n", t * 1000 / hz, s, s, c / s }'
-}
-for who in bare kelvora; do
-  if [ "$who" = bare ]; then bin=$BARE cls=bench_baretray; else bin=$WORK/app/kelvora cls=kelvora; fi
-  start_one "$bin" "$cls"
-  printf '%-8s idle: %s\n' "$who" "$(idle "$RUNNING")"
-  stop_one "$cls"
+  read -r c1 w1 <<<"$(idle_counts "$PID")"
+  stop
+  printf '%-8s idle CPU %d ms over %d s, %.2f wakeups a second\n' "$who" $((c1 - c0)) "$IDLE" \
+    "$(awk -v w=$((w1 - w0)) -v s="$IDLE" 'BEGIN { print w / s }')"
 done

@@ -1,16 +1,16 @@
 #include "resources/pictures.h"
 
 #include <QApplication>
+#include <QFile>
 #include <QHash>
-#include <QStyle>
-#include <QStyleOption>
 #include <QIconEngine>
 #include <QMutex>
 #include <QMutexLocker>
 #include <QPainter>
-#include <QSvgRenderer>
+#include <QStyle>
+#include <QStyleOption>
 
-#include <memory>
+#include <array>
 
 namespace Pictures {
 namespace {
@@ -24,71 +24,72 @@ constexpr int HelpCount = 4;
 // would only cost memory.
 constexpr int MaxIconSize = 1024;
 
+// The square sizes a picture may have been rendered in (resources/CMakeLists.txt
+// says which each has).
+constexpr int RenderedSides[] = {16, 22, 24, 32, 48, 64, 128, 256};
+
 const char *const FixedItemNames[] = {"heart", "wrench", "exit", "envelope", "house", "bubble", "gear"};
 
-// Rendered pictures, keyed by resource path and pixel size. Images, not pixmaps:
-// they need no running GUI and may outlive the application object.
-QHash<QString, QImage> &cache()
+QString renderedPath(const QString &stem, QSize size)
 {
-    static QHash<QString, QImage> images;
-    return images;
+    return stem + QStringLiteral("-%1x%2.png").arg(size.width()).arg(size.height());
 }
 
-QMutex &cacheLock()
+// Decoded pictures by resource path. Images, not pixmaps: they need no
+// running GUI and may outlive the application object. A missing picture
+// gives a null image.
+QImage decoded(const QString &path)
 {
     static QMutex lock;
-    return lock;
-}
-
-// Parsed pictures, one per resource path, so each SVG is read once however
-// many sizes are drawn from it.
-QSvgRenderer *renderer(const QString &path)
-{
-    static QHash<QString, std::shared_ptr<QSvgRenderer>> parsed;
-    auto found = parsed.constFind(path);
-    if (found != parsed.constEnd())
-        return found->get();
-    auto made = std::make_shared<QSvgRenderer>(path);
-    parsed.insert(path, made);
-    return made.get();
-}
-
-// Renders the SVG at `path` into exactly width x height device pixels.
-// A missing or broken resource gives a null image.
-QImage render(const QString &path, int width, int height)
-{
-    const QString key = path + QLatin1Char('@') + QString::number(width) + QLatin1Char('x') + QString::number(height);
-    QMutexLocker locker(&cacheLock());
-    auto found = cache().constFind(key);
-    if (found != cache().constEnd())
+    static QHash<QString, QImage> images;
+    QMutexLocker locker(&lock);
+    auto found = images.constFind(path);
+    if (found != images.constEnd())
         return *found;
-
-    QImage image;
-    QSvgRenderer *svg = renderer(path);
-    if (svg->isValid() && width > 0 && height > 0) {
-        image = QImage(width, height, QImage::Format_ARGB32_Premultiplied);
-        image.fill(Qt::transparent);
-        QPainter painter(&image);
-        painter.setRenderHint(QPainter::Antialiasing);
-        painter.setRenderHint(QPainter::SmoothPixmapTransform);
-        svg->render(&painter, QRectF(0, 0, width, height));
-    }
-    cache().insert(key, image);
+    QImage image(path, "PNG");
+    if (!image.isNull())
+        image = image.convertToFormat(QImage::Format_ARGB32_Premultiplied);
+    images.insert(path, image);
     return image;
 }
 
-QPixmap pixmapAt(const QString &path, int width, int height)
+// The sizes `stem` was rendered in, smallest first.
+QList<QSize> renderedSizes(const QString &stem)
 {
-    const QImage image = render(path, width, height);
-    return image.isNull() ? QPixmap() : QPixmap::fromImage(image);
+    QList<QSize> sizes;
+    for (int side : RenderedSides) {
+        if (QFile::exists(renderedPath(stem, QSize(side, side))))
+            sizes << QSize(side, side);
+    }
+    return sizes;
 }
 
-// Draws a picture at the size that is asked for, when it is asked for: a menu
-// of many people must not draw every picture in every size before the menu
-// is ever opened.
-class SvgIconEngine : public QIconEngine {
+// The picture `stem` at side x side pixels: the rendering of that size, or
+// the next larger one (else the largest) scaled smoothly.
+QImage square(const QString &stem, const QList<QSize> &sizes, int side)
+{
+    if (sizes.isEmpty() || side <= 0)
+        return QImage();
+    QSize best = sizes.last();
+    for (const QSize &size : sizes) {
+        if (size.width() >= side) {
+            best = size;
+            break;
+        }
+    }
+    const QImage image = decoded(renderedPath(stem, best));
+    if (image.isNull() || best.width() == side)
+        return image;
+    return image.scaled(side, side, Qt::IgnoreAspectRatio, Qt::SmoothTransformation);
+}
+
+QPixmap pixmapOf(const QImage &image) { return image.isNull() ? QPixmap() : QPixmap::fromImage(image); }
+
+// Gives a picture at the size that is asked for, when it is asked for: a menu
+// decodes only what it shows.
+class RenderedIconEngine : public QIconEngine {
 public:
-    SvgIconEngine(QString path, QList<QSize> sizes) : m_path(std::move(path)), m_sizes(std::move(sizes)) {}
+    explicit RenderedIconEngine(QString stem) : m_stem(std::move(stem)) {}
     void paint(QPainter *painter, const QRect &rect, QIcon::Mode mode, QIcon::State state) override
     {
         const qreal dpr = painter->device() ? painter->device()->devicePixelRatioF() : 1.0;
@@ -97,9 +98,7 @@ public:
     QPixmap pixmap(const QSize &size, QIcon::Mode mode, QIcon::State) override
     {
         const int side = qMin(qMin(size.width(), size.height()), MaxIconSize);
-        if (side <= 0)
-            return QPixmap();
-        QPixmap pm = pixmapAt(m_path, side, side);
+        QPixmap pm = pixmapOf(square(m_stem, sizes(), side));
         if (mode != QIcon::Normal && !pm.isNull()) {
             if (auto *app = qobject_cast<QApplication *>(QCoreApplication::instance())) {
                 QStyleOption option;
@@ -116,33 +115,52 @@ public:
         const int side = qMin(qMin(size.width(), size.height()), MaxIconSize);
         return QSize(side, side);
     }
-    QList<QSize> availableSizes(QIcon::Mode, QIcon::State) override { return m_sizes; }
-    QIconEngine *clone() const override { return new SvgIconEngine(m_path, m_sizes); }
-    QString key() const override { return QStringLiteral("KelvoraSvgIcon"); }
+    QList<QSize> availableSizes(QIcon::Mode, QIcon::State) override { return sizes(); }
+    QIconEngine *clone() const override { return new RenderedIconEngine(m_stem); }
+    QString key() const override { return QStringLiteral("KelvoraRenderedIcon"); }
 
 private:
-    QString m_path;
+    const QList<QSize> &sizes()
+    {
+        if (!m_sizesKnown) {
+            m_sizes = renderedSizes(m_stem);
+            m_sizesKnown = true;
+        }
+        return m_sizes;
+    }
+
+    QString m_stem;
     QList<QSize> m_sizes;
+    bool m_sizesKnown = false;
 };
 
-// A 16 x 16 menu picture; screens scaled by two get it drawn at 32 x 32.
-QIcon smallIcon(const QString &path)
+QIcon iconOf(const QString &stem) { return QIcon(new RenderedIconEngine(stem)); }
+
+QString peopleStem(int index)
 {
-    return QIcon(new SvgIconEngine(path, {QSize(16, 16), QSize(32, 32)}));
+    return QStringLiteral(":/pictures/people/%1").arg(index, 2, 10, QLatin1Char('0'));
 }
 
-QString peoplePath(int index)
-{
-    return QStringLiteral(":/pictures/people/%1.svg").arg(index, 2, 10, QLatin1Char('0'));
-}
+QString commandStem(int index) { return QStringLiteral(":/pictures/commands/%1").arg(index); }
 
-QString commandPath(int index)
+const QString &programIconStem()
 {
-    return QStringLiteral(":/pictures/commands/%1.svg").arg(index);
+    static const QString stem = QStringLiteral(":/pictures/kelvora");
+    return stem;
 }
 
 bool validPerson(int index) { return index >= 0 && index < PeopleCount; }
 bool validCommand(int index) { return index >= 0 && index < CommandCount; }
+
+// One icon per picture, shared by every menu item that shows it.
+template <std::size_t N>
+QIcon shared(std::array<QIcon, N> &icons, int index, const QString &stem)
+{
+    QIcon &icon = icons[std::size_t(index)];
+    if (icon.isNull())
+        icon = iconOf(stem);
+    return icon;
+}
 
 } // namespace
 
@@ -153,29 +171,32 @@ int helpImageCount() { return HelpCount; }
 
 QIcon imageList1(int index)
 {
-    return validPerson(index) ? smallIcon(peoplePath(index)) : QIcon();
+    static std::array<QIcon, PeopleCount> icons;
+    return validPerson(index) ? shared(icons, index, peopleStem(index)) : QIcon();
 }
 
 QPixmap imageList1Pixmap(int index)
 {
-    return validPerson(index) ? pixmapAt(peoplePath(index), 16, 16) : QPixmap();
+    return validPerson(index) ? pixmapOf(decoded(renderedPath(peopleStem(index), QSize(16, 16)))) : QPixmap();
 }
 
 QIcon imageList2(int index)
 {
-    return validCommand(index) ? smallIcon(commandPath(index)) : QIcon();
+    static std::array<QIcon, CommandCount> icons;
+    return validCommand(index) ? shared(icons, index, commandStem(index)) : QIcon();
 }
 
 QPixmap imageList2Pixmap(int index)
 {
-    return validCommand(index) ? pixmapAt(commandPath(index), 16, 16) : QPixmap();
+    return validCommand(index) ? pixmapOf(decoded(renderedPath(commandStem(index), QSize(16, 16)))) : QPixmap();
 }
 
 QIcon fixedItem(const QString &name)
 {
-    for (const char *known : FixedItemNames) {
-        if (name == QLatin1String(known))
-            return smallIcon(QStringLiteral(":/pictures/items/%1.svg").arg(name));
+    static std::array<QIcon, std::size(FixedItemNames)> icons;
+    for (std::size_t i = 0; i < std::size(FixedItemNames); ++i) {
+        if (name == QLatin1String(FixedItemNames[i]))
+            return shared(icons, int(i), QStringLiteral(":/pictures/items/") + name);
     }
     return QIcon();
 }
@@ -184,54 +205,36 @@ QImage emotion(int index)
 {
     if (index < 0 || index >= EmotionCount)
         return QImage();
-    const QImage image = render(QStringLiteral(":/pictures/marks/%1.svg").arg(index), 16, 16);
+    const QImage image = decoded(QStringLiteral(":/pictures/marks/%1-16x16.png").arg(index));
     return image.isNull() ? image : image.convertToFormat(QImage::Format_ARGB32);
-}
-
-void drawEmotion(int index, QPainter &painter, const QRectF &target)
-{
-    if (index < 0 || index >= EmotionCount)
-        return;
-    QMutexLocker locker(&cacheLock());
-    QSvgRenderer *svg = renderer(QStringLiteral(":/pictures/marks/%1.svg").arg(index));
-    if (!svg->isValid())
-        return;
-    painter.save();
-    painter.setRenderHint(QPainter::Antialiasing);
-    svg->render(&painter, target);
-    painter.restore();
 }
 
 QPixmap calendarArrow(bool pointsRight)
 {
-    return pixmapAt(pointsRight ? QStringLiteral(":/pictures/calendar/arrow_right.svg")
-                                : QStringLiteral(":/pictures/calendar/arrow_left.svg"),
-                    16, 15);
+    return pixmapOf(decoded(pointsRight ? QStringLiteral(":/pictures/calendar/arrow_right-16x15.png")
+                                        : QStringLiteral(":/pictures/calendar/arrow_left-16x15.png")));
 }
 
 QPixmap helpImage(int index)
 {
     if (index < 0 || index >= HelpCount)
         return QPixmap();
-    return pixmapAt(QStringLiteral(":/pictures/calendar/help%1.svg").arg(index), 16, 16);
+    return pixmapOf(decoded(QStringLiteral(":/pictures/calendar/help%1-16x16.png").arg(index)));
 }
 
-QString programIconPath()
-{
-    return QStringLiteral(":/pictures/kelvora.svg");
-}
-
-// The sizes a window manager is offered; larger ones are drawn when asked for.
 QIcon programIcon()
 {
-    return QIcon(new SvgIconEngine(programIconPath(), {QSize(16, 16), QSize(32, 32), QSize(48, 48)}));
+    static QIcon icon;
+    if (icon.isNull())
+        icon = iconOf(programIconStem());
+    return icon;
 }
 
 QPixmap programIconPixmap(int size)
 {
     if (size <= 0 || size > MaxIconSize)
         return QPixmap();
-    return pixmapAt(programIconPath(), size, size);
+    return pixmapOf(square(programIconStem(), renderedSizes(programIconStem()), size));
 }
 
 } // namespace Pictures

@@ -1,13 +1,12 @@
 #pragma once
-// The program's own pictures, drawn as SVG and compiled in as resources.
-// Every picture is rendered once per size and kept; a bad index or name gives
-// a null picture instead of failing, so a damaged settings file cannot crash a menu.
+// The program's own pictures, rendered from their drawings at build time and
+// compiled in. A picture is decoded when it is first shown and kept; every
+// caller of the same picture shares one icon. A bad index or name gives a null
+// picture instead of failing, so a damaged settings file cannot crash a menu.
 #include <QIcon>
 #include <QImage>
 #include <QPixmap>
 #include <QString>
-
-class QPainter;
 
 namespace Pictures {
 
@@ -28,12 +27,10 @@ inline constexpr int TrayBirthdayPicture = 9;
 // "house", "bubble", "gear".
 QIcon fixedItem(const QString &name);
 
-// Day-mark pictures of the month page: 0 '+', 1 '-', 2 'K', 3 '0'. 16 x 16 ARGB32.
+// Day-mark pictures of the month page (Emotion): 0 '+', 1 '-', 2 'K', 3 '0'.
+// 16 x 16 ARGB32. Paper gets the same faces as drawings (MonthReport::MarkFaces).
 QImage emotion(int index);
 int emotionCount();
-// Draws the same picture into `target` at the painter's own resolution, for
-// paper: sharp and in its own colours on any printer. Nothing for a bad index.
-void drawEmotion(int index, QPainter &painter, const QRectF &target);
 
 // Month fold arrows of the calendar grid, 16 x 15, opaque on silver.
 QPixmap calendarArrow(bool pointsRight);
@@ -45,8 +42,5 @@ int helpImageCount();
 // The program's own icon, in every size a window manager or launcher asks for.
 QIcon programIcon();
 QPixmap programIconPixmap(int size);
-
-// Resource path of a picture, for those who need the SVG itself (e.g. the launcher file).
-QString programIconPath();
 
 } // namespace Pictures

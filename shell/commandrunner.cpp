@@ -2,6 +2,7 @@
 
 #include "shell/shellstate.h"
 #include "windows/dialogs.h"
+#include "windows/qttranslations.h"
 
 namespace {
 // Sets the menu flag again however the command ends.
@@ -29,6 +30,7 @@ private:
 bool CommandRunner::run(bool clearsMenuFlag, const std::function<void()> &command)
 {
     MenuFlagGuard flag(m_state, clearsMenuFlag);
+    PrepareWindows();
     return Dialogs::RunShowingErrors([&] {
         if (m_beforeCommand)
             m_beforeCommand();

@@ -1,12 +1,11 @@
 // The program: a tray icon with a menu, no main window, one copy per user.
-#include "resources/pictures.h"
 #include "shell/batchoutputs.h"
 #include "shell/commandline.h"
-#include "shell/qttranslations.h"
 #include "shell/startup.h"
 #include "shell/trayhost.h"
 #include "store/settingspath.h"
 #include "windows/apptitle.h"
+#include "windows/qttranslations.h"
 
 #include <QApplication>
 
@@ -63,10 +62,10 @@ int main(int argc, char *argv[])
     // desktop's language, not the program's.
     QApplication::setAttribute(Qt::AA_DontUseNativeDialogs);
     QApplication app(argc, argv);
-    LoadQtRussian(app);
     QApplication::setApplicationName(AppTitle());
-    // No display name: X11 would append it to every window caption.
-    QApplication::setWindowIcon(Pictures::programIcon());
+    // No display name: X11 would append it to every window caption. Qt's
+    // Russian texts and the window icon wait for the first window
+    // (PrepareWindows): the icon in the tray needs neither.
     // Closing a dialog must not end a program whose only face is its tray icon.
     QApplication::setQuitOnLastWindowClosed(false);
 

@@ -140,12 +140,12 @@ TrayHost::TrayHost(const QString &settingsPath, const ShellOptions &options, QWi
     // The menu is opened from here, never attached to the icon, so that the
     // menu flag can keep it closed.
     connect(m_tray, &QSystemTrayIcon::activated, this, &TrayHost::trayActivated);
-    showTrayPicture(Pictures::TrayOrdinaryPicture);
 
     // With no other copy running, no save is under way: what a save killed
     // part-way left beside the file can go.
     RemoveSaveLeftovers(m_state.settingsPath);
     m_shell.personItemCount = 0;
+    // Shows the icon, in the picture the family's birthdays give it.
     rebuildMenu();
     m_shell.rememberedDay = Clock::today();
 

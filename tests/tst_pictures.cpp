@@ -247,7 +247,6 @@ private slots:
         QVERIFY(!icon.isNull());
         QCOMPARE(icon.pixmap(QSize(32, 32), 1.0).size(), QSize(32, 32));
         QVERIFY(icon.availableSizes().contains(QSize(48, 48)));
-        QVERIFY(QFile::exists(Pictures::programIconPath()));
     }
 
     void badIndicesGiveNullPictures()

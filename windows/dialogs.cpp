@@ -2,6 +2,7 @@
 
 #include "model/errors.h"
 #include "windows/apptitle.h"
+#include "windows/qttranslations.h"
 
 #include <QFileDialog>
 #include <QMessageBox>
@@ -16,6 +17,7 @@ void PlainBox(const QString &text, QWidget *parent, bool isError)
         g_messageHook(text, isError);
         return;
     }
+    PrepareWindows();
     QMessageBox box(QMessageBox::NoIcon, AppTitle(), text, QMessageBox::Ok, parent);
     box.setObjectName(isError ? QStringLiteral("ErrorBox") : QStringLiteral("MessageBox"));
     // Messages may quote names and paths: shown as they are, never as markup.
@@ -49,6 +51,7 @@ QString GetSaveFileName(QWidget *parent, const QString &filter, const QString &p
 {
     if (g_saveFileHook)
         return g_saveFileHook(proposedName);
+    PrepareWindows();
     QFileDialog dialog(parent, QStringLiteral("Сохранить как"));
     dialog.setObjectName(QStringLiteral("SaveDialog"));
     dialog.setAcceptMode(QFileDialog::AcceptSave);

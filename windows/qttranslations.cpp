@@ -1,6 +1,8 @@
-#include "shell/qttranslations.h"
+#include "windows/qttranslations.h"
 
-#include <QCoreApplication>
+#include "resources/pictures.h"
+
+#include <QApplication>
 #include <QLibraryInfo>
 #include <QTranslator>
 
@@ -44,4 +46,15 @@ bool LoadQtRussian(QCoreApplication &app)
     // The translator installed last is asked first.
     QCoreApplication::installTranslator(new MissingQtTexts(&app));
     return QCoreApplication::installTranslator(translator);
+}
+
+void PrepareWindows()
+{
+    static bool prepared = false;
+    auto *app = qobject_cast<QApplication *>(QCoreApplication::instance());
+    if (prepared || !app)
+        return;
+    prepared = true;
+    LoadQtRussian(*app);
+    QApplication::setWindowIcon(Pictures::programIcon());
 }

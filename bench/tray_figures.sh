@@ -64,6 +64,7 @@ family() {
   local n=$1 dir=$WORK/app$1
   mkdir -p "$dir"
   cp "$KELVORA" "$dir/kelvora"
+  [ -f "$BUILD/libkelvora_paper.so" ] && cp "$BUILD/libkelvora_paper.so" "$dir/"
   {
     printf 'H23,6884368\r\nE28,42612413\r\nI33,16381152\r\n'
     for ((i = 0; i < n; i++)); do

@@ -8,20 +8,17 @@
 #include "model/yearmodel.h"
 #include "outputs/monthreport.h"
 #include "outputs/textexport.h"
-#include "outputs/xlsxexport.h"
-#include "resources/markfaces.h"
 #include "store/filewrite.h"
 #include "store/settingsfile.h"
 #include "store/settingspath.h"
 #include "windows/apptitle.h"
 #include "windows/fixedlayout.h"
-#include "windows/reportprint.h"
+#include "windows/paper.h"
 
 #include <QCoreApplication>
 #include <QFile>
 #include <QFileInfo>
 #include <QGuiApplication>
-#include <QPrinter>
 #include <QTemporaryDir>
 
 #include <cerrno>
@@ -136,7 +133,7 @@ void SaveWorkbook(const OutputRequest &request, SharedState &state, int index)
     if (!scratch.isValid())
         throw KelvoraError(QStringLiteral("Cannot create a temporary folder: %1").arg(scratch.errorString()));
     const QString draft = scratch.filePath(QStringLiteral("book.xlsx"));
-    XlsxExport::WriteYearWorkbook(draft, state.yearTable, state.chosenYear, state.daysLivedLine);
+    Paper::get().writeYearWorkbook(draft, state.yearTable, state.chosenYear, state.daysLivedLine);
     WriteWholeFile(request.file, ReadDraft(draft));
 }
 
@@ -145,15 +142,12 @@ void SaveWorkbook(const OutputRequest &request, SharedState &state, int index)
 void SaveMonthPage(const OutputRequest &request, SharedState &state, int index)
 {
     BuildYear(request, state, index);
+    Paper &paper = Paper::get();
     ReportEngine::Report report;
     MonthReport::BuildPage(report);
     MonthReport::LayOutMonth(report, state.yearTable, request.month, state.chosenYear, state.personName,
-                             MonthReport::MarkFaces());
-    ReportEngine::ReportPrinter printer;
-    QPrinter &pdf = printer.printer(report);
-    pdf.setOutputFormat(QPrinter::PdfFormat);
-    pdf.setOutputFileName(request.file);
-    printer.print(report, nullptr);
+                             paper.markFaces());
+    paper.printPdf(report, request.file);
 }
 
 void Compare(const OutputRequest &request, const SharedState &state, int index)

@@ -1,9 +1,9 @@
 #include "model/clock.h"
 #include "model/errors.h"
 #include "outputs/monthreport.h"
-#include "resources/markfaces.h"
 #include "shell/trayhost.h"
 #include "windows/monthdialog.h"
+#include "windows/paper.h"
 #include "windows/previewwindow.h"
 #include "windows/reportholder.h"
 
@@ -12,6 +12,8 @@
 void TrayHost::printMonth(int tag)
 {
     runner().run(true, [this, tag] {
+        // Loaded before the month is asked: a missing module is told at once.
+        Paper &paperCode = paper();
         if (!reportHolder || !previewWindow || !monthDialog)
             throw KelvoraError(QStringLiteral("The month report windows are not created."));
         // The dialog always opens on this month, whatever was chosen before.
@@ -26,7 +28,7 @@ void TrayHost::printMonth(int tag)
         // However the report ends, the next one starts from the fixed layout.
         MonthReport::DayCellsGuard dayCells(rep);
         MonthReport::LayOutMonth(rep, state().yearTable, month, state().chosenYear, state().personName,
-                                 MonthReport::MarkFaces());
+                                 paperCode.markFaces());
         reportHolder->setPreviewWindow(previewWindow);
         rep.previewModal();
     });

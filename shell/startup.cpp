@@ -6,6 +6,7 @@
 #include "windows/comparisonwindow.h"
 #include "windows/confirmdialog.h"
 #include "windows/monthdialog.h"
+#include "windows/paper.h"
 #include "windows/personeditor.h"
 #include "windows/previewwindow.h"
 #include "windows/reportholder.h"
@@ -21,8 +22,9 @@ void CreateWindows(TrayHost &host)
     host.calendarWindow.setFactory([h] { return h->adopt(new CalendarWindow(h->state())); });
     host.personEditor.setFactory([h] { return h->adopt(new PersonEditor(h->state())); });
     host.aboutWindow.setFactory([h] { return h->adopt(new AboutWindow); });
-    host.reportHolder.setFactory([h] { return h->adopt(new ReportHolder); });
-    host.previewWindow.setFactory([h] { return h->adopt(new PreviewWindow); });
+    // The month report's holder and preview come from the paper code.
+    host.reportHolder.setFactory([h] { return h->adopt(h->paper().newReportHolder()); });
+    host.previewWindow.setFactory([h] { return h->adopt(h->paper().newPreviewWindow()); });
     host.monthDialog.setFactory([h] { return h->adopt(new MonthDialog); });
     host.settingsDialog.setFactory([h] { return h->adopt(new SettingsDialog(h->state())); });
     host.confirmDialog.setFactory([h] { return h->adopt(new ConfirmDialog); });

@@ -11,6 +11,7 @@
 #include "windows/confirmdialog.h"
 #include "windows/dialogs.h"
 #include "windows/fixedlayout.h"
+#include "windows/paper.h"
 
 #include <QAction>
 #include <QCoreApplication>
@@ -112,7 +113,7 @@ TrayHost::TrayHost(const QString &settingsPath, QWidget *parent)
 
 TrayHost::TrayHost(const QString &settingsPath, const ShellOptions &options, QWidget *parent)
     : QWidget(parent, Qt::Tool | Qt::FramelessWindowHint | Qt::WindowStaysOnTopHint),
-      m_trayAvailable(options.trayAvailable)
+      m_trayAvailable(options.trayAvailable), m_paper(options.paper)
 {
     setObjectName(QLatin1String(Names::window));
     setWindowTitle(AppTitle());
@@ -438,6 +439,8 @@ DialogResult TrayHost::confirm(const QString &text)
     confirmDialog->setQuestion(text);
     return confirmDialog->ask();
 }
+
+Paper &TrayHost::paper() { return m_paper ? *m_paper : Paper::get(); }
 
 void TrayHost::buildYearCalendar(int index) { BuildYearCalendar(m_state, index); }
 

@@ -29,6 +29,7 @@ class MonthDialog;
 class SettingsDialog;
 class ConfirmDialog;
 class ComparisonWindow;
+class Paper;
 
 // What the program takes from its surroundings at start; tests point both elsewhere.
 struct ShellOptions {
@@ -36,6 +37,9 @@ struct ShellOptions {
     QString lockPath;
     // Whether a notification area is there to hold the icon; empty: ask the platform.
     std::function<bool()> trayAvailable;
+    // Printing, the preview and the workbook; nullptr: the module, loaded on
+    // first use (Paper::get).
+    Paper *paper = nullptr;
 };
 
 // One of the host's windows. Start-up names how each is made; it is made the
@@ -109,6 +113,9 @@ public:
     SharedState &state() { return m_state; }
     ShellState &shellState() { return m_shell; }
     CommandRunner &runner() { return m_runner; }
+    // The paper code: the one given in the options, else the module. Throws
+    // KelvoraError when the module cannot be loaded.
+    Paper &paper();
 
     // Another copy held the lock: nothing was set up, the program leaves at once.
     bool secondCopy() const { return m_secondCopy; }
@@ -221,6 +228,7 @@ private:
     int m_trayMissingTicks = 0;
     bool m_announceMissingTray = true;
     std::function<bool()> m_trayAvailable;
+    Paper *m_paper = nullptr;
 
     bool m_refreshing = false;
     bool m_refreshAgain = false;

@@ -54,11 +54,14 @@ class TestPrintCommand : public QObject {
     std::unique_ptr<QTimer> m_previewPoll;
     int m_previewsSeen = 0;
 
-    TrayHost &host()
+    TrayHost &host(bool linkedPaper = true)
     {
         const QString ini = m_dir->filePath(QStringLiteral("Kelvora.ini"));
         WriteSettingsFile(ini, {"H23,6884368", "E28,42612413", "I33,16381152", "[Анна]", "15", "3", "2025", "0", "4"});
-        m_host = std::make_unique<TrayHost>(ini, HostOptions(m_dir->path()));
+        ShellOptions options = HostOptions(m_dir->path());
+        if (!linkedPaper)
+            options.paper = nullptr;
+        m_host = std::make_unique<TrayHost>(ini, options);
         CreateWindows(*m_host);
         return *m_host;
     }
@@ -222,6 +225,19 @@ private slots:
         QVERIFY(ReadBytes(pdf) != older);
         QCOMPARE(QDir(m_dir->path()).entryList(QDir::Files | QDir::Hidden, QDir::Name),
                  QStringList({QStringLiteral("Kelvora.ini"), QStringLiteral("kelvora-test.lock"), QStringLiteral("printed.pdf")}));
+    }
+
+    // No paper module beside this program nor where the package puts it: the
+    // command says so in the error box before it asks for a month.
+    void missingPaperModule()
+    {
+        TrayHost &h = host(false);
+        h.printMonth(0);
+        QVERIFY(!h.monthDialog.made());
+        QCOMPARE(m_messages.size(), 1);
+        QVERIFY2(m_messages[0].startsWith(QStringLiteral("E:Не найден модуль печати и таблиц ")), qPrintable(m_messages[0]));
+        QVERIFY(m_messages[0].contains(QStringLiteral("/libkelvora_paper.so")));
+        QVERIFY(h.shellState().menuEnabled);
     }
 
     void cancelBuildsNothing()

@@ -1,6 +1,8 @@
 // Helpers shared by the tests of the windows and the tray host.
 #include "windowsupport.h"
 
+#include "windows/paper.h"
+
 #include <QAbstractButton>
 #include <QAction>
 #include <QApplication>
@@ -20,6 +22,7 @@ ShellOptions HostOptions(const QString &folder, std::function<bool()> trayAvaila
     ShellOptions options;
     options.lockPath = QDir(folder).filePath(QStringLiteral("kelvora-test.lock"));
     options.trayAvailable = std::move(trayAvailable);
+    options.paper = &LinkedPaper();
     return options;
 }
 

@@ -96,4 +96,16 @@ printf '[Вера]\r\n2\r\n2\r\n2027\r\n0\r\n1\r\n' | iconv -f UTF-8 -t WINDOWS-
 succeeds --settings "$E2E_WORK/other.ini" --list
 [ "$(cat "$E2E_WORK/stdout")" = $'0\tВера\t02.02.2027' ] || e2e_fail "--settings: $(cat "$E2E_WORK/stdout")"
 fails 1 "$E2E_WORK/none.ini" --settings "$E2E_WORK/none.ini" --list
+
+# A copy without its paper module still lists, but says so for the workbook
+# and the month page, and writes nothing.
+mkdir "$E2E_WORK/alone"
+cp "$E2E_APP" "$E2E_INI" "$E2E_WORK/alone/"
+E2E_APP=$E2E_WORK/alone/kelvora
+succeeds --list
+for output in "--xlsx 0 -o alone.xlsx" "--pdf 0 --month 3 -o alone.pdf"; do
+  # shellcheck disable=SC2086
+  fails 1 "Не найден модуль печати и таблиц" $output
+done
+[ ! -e "$OUT/alone.xlsx" ] && [ ! -e "$OUT/alone.pdf" ] || e2e_fail "a file written without the module"
 e2e_log "ok"

@@ -12,8 +12,9 @@ done
 
 # Install into a scratch prefix.
 PREFIX=$E2E_WORK/prefix
+MODULE=lib/$(dpkg-architecture -qDEB_HOST_MULTIARCH)/kelvora/libkelvora_paper.so
 cmake --install "$BUILD" --prefix "$PREFIX" >"$E2E_WORK/install.log" 2>&1 || e2e_fail "cmake --install failed"
-for f in bin/kelvora share/applications/kelvora.desktop share/icons/hicolor/scalable/apps/kelvora.svg \
+for f in bin/kelvora "$MODULE" share/applications/kelvora.desktop share/icons/hicolor/scalable/apps/kelvora.svg \
   share/doc/kelvora/copyright share/doc/kelvora/changelog.Debian.gz; do
   [ -e "$PREFIX/$f" ] || e2e_fail "not installed: $f"
 done
@@ -21,14 +22,32 @@ done
 zcat "$PREFIX/share/man/man1/kelvora.1.gz" | grep -q '^\.SH OPTIONS' || e2e_fail "no English manual page"
 zcat "$PREFIX/share/man/ru/man1/kelvora.1.gz" | grep -q '^\.SH ПАРАМЕТРЫ' || e2e_fail "no Russian manual page"
 # Qt and libxlsxwriter come from the system's library folders.
-if readelf -d "$PREFIX/bin/kelvora" | grep -qE 'RPATH|RUNPATH'; then
-  e2e_fail "the installed program carries a library search path: $(readelf -d "$PREFIX/bin/kelvora" | grep -E 'RPATH|RUNPATH')"
-fi
+for f in bin/kelvora "$MODULE"; do
+  if readelf -d "$PREFIX/$f" | grep -qE 'RPATH|RUNPATH'; then
+    e2e_fail "the installed $f carries a library search path: $(readelf -d "$PREFIX/$f" | grep -E 'RPATH|RUNPATH')"
+  fi
+done
 for size in 16 22 24 32 48 64 128 256; do
   png=$PREFIX/share/icons/hicolor/${size}x${size}/apps/kelvora.png
   [ -s "$png" ] || e2e_fail "no ${size}px icon"
   file "$png" | grep -q "PNG image data, $size x $size" || e2e_fail "the ${size}px icon is not a ${size}x${size} PNG"
 done
+# paper_outputs PROGRAM: the workbook and the month page from the command
+# line, made by the paper module the program finds from its own folder.
+paper_outputs() {
+  local out=$E2E_WORK/outputs-$1 program=$2
+  mkdir -p "$out"
+  printf '%s\r\n' "H23,6884368" "E28,42612413" "I33,16381152" "[Анна]" 7 11 1984 0 12 |
+    iconv -f UTF-8 -t WINDOWS-1251 >"$out/Kelvora.ini"
+  env -u DISPLAY "$program" --settings "$out/Kelvora.ini" --xlsx 0 -o "$out/year.xlsx" 2>"$out/err" ||
+    e2e_fail "$1: no workbook: $(cat "$out/err")"
+  env -u DISPLAY "$program" --settings "$out/Kelvora.ini" --pdf 0 --month 3 -o "$out/march.pdf" 2>"$out/err" ||
+    e2e_fail "$1: no month page: $(cat "$out/err")"
+  file "$out/year.xlsx" | grep -qE 'Excel|Zip' || e2e_fail "$1: the workbook is $(file -b "$out/year.xlsx")"
+  head -c 5 "$out/march.pdf" | grep -q '^%PDF-' || e2e_fail "$1: the month page is no PDF"
+}
+paper_outputs installed "$PREFIX/bin/kelvora"
+
 desktop=$PREFIX/share/applications/kelvora.desktop
 grep -qx 'Name=Лунофар' "$desktop" || e2e_fail "the launcher is not named Лунофар"
 grep -qx 'Exec=kelvora' "$desktop" || e2e_fail "the launcher does not start kelvora"
@@ -47,14 +66,15 @@ for dep in libqt6core6 libqt6gui6 libqt6widgets6 libqt6printsupport6 libqt6svg6 
   grep -q "\b$dep\b" <<<"$depends" || e2e_fail "the package does not depend on $dep"
 done
 listing=$(dpkg-deb -c "$deb" | awk '{ print $NF }')
-for f in ./usr/bin/kelvora ./usr/share/applications/kelvora.desktop \
+for f in ./usr/bin/kelvora "./usr/$MODULE" ./usr/share/applications/kelvora.desktop \
   ./usr/share/icons/hicolor/scalable/apps/kelvora.svg ./usr/share/icons/hicolor/48x48/apps/kelvora.png \
   ./usr/share/man/man1/kelvora.1.gz ./usr/share/man/ru/man1/kelvora.1.gz \
   ./usr/share/doc/kelvora/copyright ./usr/share/doc/kelvora/changelog.Debian.gz; do
   grep -qx "$f" <<<"$listing" || e2e_fail "the package lacks $f"
 done
-if grep -v -E '^\./usr/(bin|share)(/|$)|^\./$|^\./usr/$' <<<"$listing" | grep -q .; then
-  e2e_fail "the package puts files outside /usr/bin and /usr/share"
+if grep -v -E '^\./usr/(bin|share|lib)(/|$)|^\./$|^\./usr/$' <<<"$listing" | grep -q . ||
+  grep -E '^\./usr/lib/.' <<<"$listing" | grep -v -qE "^\./usr/${MODULE%/*}/?$|^\./usr/lib/[^/]+/?$|^\./usr/$MODULE$"; then
+  e2e_fail "the package puts files outside /usr/bin, /usr/share and the module's folder"
 fi
 
 # Debian's own checker: no errors, no warnings.
@@ -69,6 +89,7 @@ grep -q '^Inst kelvora ' "$E2E_WORK/apt.log" || { cat "$E2E_WORK/apt.log" >&2; e
 dpkg-deb -x "$deb" "$E2E_WORK/root"
 E2E_APP=$E2E_WORK/root/usr/bin/kelvora
 E2E_INI=$E2E_WORK/root/usr/bin/Kelvora.ini
+paper_outputs packaged "$E2E_APP"
 
 # The command line, with no display and an English desktop: answers on
 # standard output or refuses on standard error, and touches no lock and no

@@ -35,10 +35,13 @@ mkdir -p "$E2E_OUT" "$E2E_WORK/app" "$E2E_WORK/home" "$E2E_WORK/run"
 chmod 700 "$E2E_WORK/run"
 rm -f "$E2E_OUT"/*.png
 
-# The program under test: a copy beside its own settings file.
+# The program under test: a copy beside its own settings file, with the
+# paper module it loads from its own folder when it prints or makes a workbook.
 E2E_APP=$E2E_WORK/app/kelvora
 E2E_INI=$E2E_WORK/app/Kelvora.ini
+E2E_MODULE=$(dirname "$E2E_BIN")/libkelvora_paper.so
 cp "$E2E_BIN" "$E2E_APP"
+[ -f "$E2E_MODULE" ] && cp "$E2E_MODULE" "$E2E_WORK/app/"
 
 # Nothing of the real user is read or written: home, config and the
 # single-instance lock (in the runtime folder) are private to this run.

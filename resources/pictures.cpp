@@ -4,6 +4,7 @@
 #include <QFile>
 #include <QHash>
 #include <QIconEngine>
+#include <QImageReader>
 #include <QMutex>
 #include <QMutexLocker>
 #include <QPainter>
@@ -46,7 +47,11 @@ QImage decoded(const QString &path)
     auto found = images.constFind(path);
     if (found != images.constEnd())
         return *found;
-    QImage image(path, "PNG");
+    // Qt's own PNG reader only: left to guess, the reader first loads every
+    // image plugin on the system to ask whether it reads PNG.
+    QImageReader reader(path, "png");
+    reader.setAutoDetectImageFormat(false);
+    QImage image = reader.read();
     if (!image.isNull())
         image = image.convertToFormat(QImage::Format_ARGB32_Premultiplied);
     images.insert(path, image);

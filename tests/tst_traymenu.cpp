@@ -375,6 +375,27 @@ private slots:
         QCOMPARE(item("NewItem0")->text(), "Z");
     }
 
+    // The day turns while a rebuild's error box is open: nothing ticks to
+    // catch it later, so the rebuild runs once more when the box closes.
+    void dayTurnsUnderTheErrorBox()
+    {
+        writeFamily();
+        TrayHost &h = host();
+        WriteSettingsFile(ini(), PeriodLines() + QStringList({"[X]", "abc", "1", "1990", "0", "1"}));
+        Dialogs::setMessageHook([&](const QString &text, bool) {
+            m_messages << text;
+            WriteSettingsFile(ini(), PeriodLines() + PersonLines("Z", 1, 1, 2000, 0, 1));
+            Clock::setFixed(Noon.addDays(2));
+            h.checkDay();
+        });
+        Clock::setFixed(Noon.addDays(1));
+        h.checkDay();
+        QCOMPARE(m_messages.size(), 1);
+        QCOMPARE(Names(h.trayMenu).first(), "NewItem0");
+        QCOMPARE(item("NewItem0")->text(), "Z");
+        QCOMPARE(h.shellState().rememberedDay, Noon.date().addDays(2));
+    }
+
     void loadErrorAtStart()
     {
         WriteSettingsFile(ini(), {"[X]", "1", "2"});

@@ -1,7 +1,5 @@
 #include "shell/daywatch.h"
 
-#include <QFileInfo>
-#include <QFileSystemWatcher>
 #include <QSocketNotifier>
 #include <QTimeZone>
 #include <QTimer>
@@ -9,15 +7,16 @@
 #include <limits>
 
 #ifdef Q_OS_LINUX
+#include <sys/inotify.h>
 #include <sys/timerfd.h>
 #include <time.h>
 #include <unistd.h>
+
+#include <cstring>
 #endif
 
 namespace {
 constexpr qint64 ShortestWait = 1000;
-// Where the system keeps its time zone when TZ does not name one.
-const char SystemZoneFile[] = "/etc/localtime";
 }
 
 DayWatch::DayWatch(QObject *parent) : QObject(parent)
@@ -29,26 +28,36 @@ DayWatch::DayWatch(QObject *parent) : QObject(parent)
     // kernel treats a resume as such a setting).
     m_timerFd = ::timerfd_create(CLOCK_REALTIME, TFD_NONBLOCK | TFD_CLOEXEC);
     if (m_timerFd >= 0) {
-        m_notifier = new QSocketNotifier(m_timerFd, QSocketNotifier::Read, this);
-        connect(m_notifier, &QSocketNotifier::activated, this, &DayWatch::fired);
+        m_timerNotifier = new QSocketNotifier(m_timerFd, QSocketNotifier::Read, this);
+        connect(m_timerNotifier, &QSocketNotifier::activated, this, &DayWatch::timerFired);
+    }
+    // Picking another zone replaces /etc/localtime (a new link moved or
+    // made in its place): its folder tells, and local time follows the new
+    // zone at the next read of the clock. With TZ set, the zone cannot
+    // change under us.
+    if (qEnvironmentVariableIsEmpty("TZ")) {
+        m_zoneFd = ::inotify_init1(IN_NONBLOCK | IN_CLOEXEC);
+        if (m_zoneFd >= 0 && ::inotify_add_watch(m_zoneFd, "/etc", IN_CREATE | IN_MOVED_TO | IN_CLOSE_WRITE) < 0) {
+            ::close(m_zoneFd);
+            m_zoneFd = -1;
+        }
+        if (m_zoneFd >= 0) {
+            m_zoneNotifier = new QSocketNotifier(m_zoneFd, QSocketNotifier::Read, this);
+            connect(m_zoneNotifier, &QSocketNotifier::activated, this, &DayWatch::zoneFolderChanged);
+        }
     }
 #endif
-    // The zone file is replaced, not written, when the user picks another
-    // zone: its folder tells. Local time follows the new zone at the next
-    // read of the clock. With TZ set, the zone cannot change under us.
-    if (qEnvironmentVariableIsEmpty("TZ") && QFileInfo(QLatin1String(SystemZoneFile)).exists()) {
-        m_zoneWatch = new QFileSystemWatcher(this);
-        if (m_zoneWatch->addPath(QFileInfo(QLatin1String(SystemZoneFile)).absolutePath()))
-            connect(m_zoneWatch, &QFileSystemWatcher::directoryChanged, this, &DayWatch::dayMayHaveChanged);
-    }
 }
 
 DayWatch::~DayWatch()
 {
 #ifdef Q_OS_LINUX
-    delete m_notifier;
+    delete m_timerNotifier;
+    delete m_zoneNotifier;
     if (m_timerFd >= 0)
         ::close(m_timerFd);
+    if (m_zoneFd >= 0)
+        ::close(m_zoneFd);
 #endif
 }
 
@@ -98,7 +107,7 @@ void DayWatch::arm(const QDateTime &now)
     m_fallback->start(int(qMin<qint64>(wait, std::numeric_limits<int>::max())));
 }
 
-void DayWatch::fired()
+void DayWatch::timerFired()
 {
 #ifdef Q_OS_LINUX
     // Expired or cancelled by a clock change: either way the read clears it
@@ -107,4 +116,24 @@ void DayWatch::fired()
     [[maybe_unused]] const ssize_t got = ::read(m_timerFd, &expirations, sizeof expirations);
 #endif
     emit dayMayHaveChanged();
+}
+
+void DayWatch::zoneFolderChanged()
+{
+#ifdef Q_OS_LINUX
+    // Other files of the folder change too; only the zone's own entry counts.
+    bool zone = false;
+    alignas(inotify_event) char buffer[4096];
+    ssize_t got;
+    while ((got = ::read(m_zoneFd, buffer, sizeof buffer)) > 0) {
+        for (ssize_t at = 0; at < got;) {
+            const auto *event = reinterpret_cast<const inotify_event *>(buffer + at);
+            if (event->len > 0 && std::strcmp(event->name, "localtime") == 0)
+                zone = true;
+            at += ssize_t(sizeof(inotify_event)) + event->len;
+        }
+    }
+    if (zone)
+        emit dayMayHaveChanged();
+#endif
 }

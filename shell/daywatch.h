@@ -7,7 +7,6 @@
 
 class QSocketNotifier;
 class QTimer;
-class QFileSystemWatcher;
 
 class DayWatch : public QObject {
     Q_OBJECT
@@ -30,11 +29,13 @@ signals:
     void dayMayHaveChanged();
 
 private:
-    void fired();
+    void timerFired();
+    void zoneFolderChanged();
 
     int m_timerFd = -1;
-    QSocketNotifier *m_notifier = nullptr;
+    QSocketNotifier *m_timerNotifier = nullptr;
+    int m_zoneFd = -1;
+    QSocketNotifier *m_zoneNotifier = nullptr;
     // Where the system offers no clock-change notice: a plain timer.
     QTimer *m_fallback = nullptr;
-    QFileSystemWatcher *m_zoneWatch = nullptr;
 };

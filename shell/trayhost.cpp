@@ -5,6 +5,7 @@
 #include "model/yearmodel.h"
 #include "resources/pictures.h"
 #include "shell/birthday.h"
+#include "shell/daywatch.h"
 #include "shell/singleinstance.h"
 #include "store/settingsfile.h"
 #include "windows/apptitle.h"
@@ -30,8 +31,8 @@
 
 
 namespace {
-// Coarse on purpose: a change of day and a late notification area need
-// no more than a second.
+// Coarse on purpose: a late notification area and a mended settings file
+// need no more than a second.
 constexpr int TimerInterval = 1000;
 // At login the panel may start after us; give it this many ticks before
 // telling the user there is nowhere to put the icon.
@@ -134,6 +135,14 @@ TrayHost::TrayHost(const QString &settingsPath, const ShellOptions &options, QWi
     m_shell.menuEnabled = true;
     m_hidePending = true;
 
+    dayTimer = new QTimer(this);
+    dayTimer->setObjectName(QLatin1String(Names::dayTimer));
+    dayTimer->setTimerType(Qt::CoarseTimer);
+    dayTimer->setInterval(TimerInterval);
+    connect(dayTimer, &QTimer::timeout, this, &TrayHost::checkDay);
+    m_dayWatch = new DayWatch(this);
+    connect(m_dayWatch, &DayWatch::dayMayHaveChanged, this, &TrayHost::checkDay);
+
     buildFixedItems();
     m_tray = new QSystemTrayIcon(this);
     m_tray->setObjectName(QLatin1String(Names::trayIcon));
@@ -149,13 +158,9 @@ TrayHost::TrayHost(const QString &settingsPath, const ShellOptions &options, QWi
     // Shows the icon, in the picture the family's birthdays give it.
     rebuildMenu();
     m_shell.rememberedDay = Clock::today();
-
-    dayTimer = new QTimer(this);
-    dayTimer->setObjectName(QLatin1String(Names::dayTimer));
-    dayTimer->setTimerType(Qt::CoarseTimer);
-    dayTimer->setInterval(TimerInterval);
-    connect(dayTimer, &QTimer::timeout, this, &TrayHost::checkDay);
-    dayTimer->start();
+    m_dayWatch->arm(Clock::now());
+    // The host window is hidden at the first turn of the event loop.
+    QTimer::singleShot(0, this, &TrayHost::checkDay);
 
     if (qGuiApp) {
 #ifndef QT_NO_SESSIONMANAGER
@@ -329,6 +334,7 @@ void TrayHost::rebuildMenu()
             ++m_shell.personItemCount;
         }
 
+        updateDayTimer();
         if (!report.isEmpty())
             Dialogs::ShowError(report);
     } while (m_refreshAgain);
@@ -385,16 +391,29 @@ void TrayHost::checkDay()
         }
     }
 
-    if (m_refreshing)
-        return;
+    // Armed before any rebuild, which may wait on an error box.
+    m_dayWatch->arm(Clock::now());
     const QDate today = Clock::today();
     if (today != m_shell.rememberedDay) {
         m_shell.rememberedDay = today;
+        // Under a rebuild's open error box: one more pass once it closes.
         rebuildMenu();
-    } else if (m_loadFailed && identityOf(m_state.settingsPath) != m_failedIdentity) {
+    } else if (m_loadFailed && !m_refreshing && identityOf(m_state.settingsPath) != m_failedIdentity) {
         // The bad file was changed: try it again now rather than tomorrow.
         rebuildMenu();
     }
+    updateDayTimer();
+}
+
+void TrayHost::updateDayTimer()
+{
+    if (!dayTimer)
+        return;
+    const bool waiting = !m_secondCopy && !m_ending && (!m_trayShown || m_loadFailed);
+    if (waiting && !dayTimer->isActive())
+        dayTimer->start();
+    else if (!waiting && dayTimer->isActive())
+        dayTimer->stop();
 }
 
 void TrayHost::trayActivated(QSystemTrayIcon::ActivationReason reason)
@@ -419,6 +438,7 @@ void TrayHost::endProgram()
     if (trayMenu)
         trayMenu->hide();
     hideTrayIcon();
+    updateDayTimer();
     close();
     QCoreApplication::quit();
 }

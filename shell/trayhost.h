@@ -20,6 +20,7 @@ class QMenu;
 class QAction;
 class QLockFile;
 class QTimer;
+class DayWatch;
 class CalendarWindow;
 class PersonEditor;
 class AboutWindow;
@@ -142,6 +143,8 @@ public:
     }
 
     QMenu *trayMenu = nullptr;
+    // Runs only while there is something to wait for: a notification area
+    // to show the icon in, or a bad settings file to be mended.
     QTimer *dayTimer = nullptr;
     // Fixed items whose commands disable them while their window is open.
     QAction *aboutItem = nullptr;
@@ -173,9 +176,11 @@ public:
     void openHomePage(); // "Страничка автора" (N5Click)
     void exitProgram();  // "Выход!" (FileExitItem1Click)
 
-    // Every tick of the day timer: hides the host window after start, shows
-    // the icon once a notification area appears, rebuilds the menu when the
-    // day changes or a bad settings file was changed.
+    // The first turn of the event loop, every tick of the day timer and every
+    // wake of the day watch: hides the host window after start, shows the
+    // icon once a notification area appears, rebuilds the menu when the day
+    // changed or a bad settings file was changed, and arms the watch for the
+    // next day.
     void checkDay();
     // The tray callback: left or right button over the icon.
     void trayActivated(QSystemTrayIcon::ActivationReason reason);
@@ -202,6 +207,8 @@ private:
     void showTrayPicture(int picture);
     void hideTrayIcon();
     void hideHostWindow();
+    // Starts the day timer while it has something to wait for, stops it after.
+    void updateDayTimer();
     bool notificationAreaPresent() const;
     // Asks `text` in the confirmation dialog: Ok "Да", Cancel "Нет".
     DialogResult confirm(const QString &text);
@@ -220,6 +227,7 @@ private:
     bool m_secondCopy = false;
     bool m_ending = false;
     bool m_hidePending = false;
+    DayWatch *m_dayWatch = nullptr;
 
     QSystemTrayIcon *m_tray = nullptr;
     int m_trayPicture = -1;

@@ -1,11 +1,12 @@
 // The tray shell: the menu built from the settings file, its commands and the
-// menu flag, delete and exit, the change of day, one copy per user.
+// menu flag, delete and exit, the change of day and its watch, one copy per user.
 #include "model/clock.h"
 #include "model/errors.h"
 #include "resources/pictures.h"
 #include "shell/authorlinks.h"
 #include "shell/birthday.h"
 #include "shell/commandrunner.h"
+#include "shell/daywatch.h"
 #include "shell/startup.h"
 #include "shell/trayhost.h"
 #include "windows/confirmdialog.h"
@@ -21,6 +22,7 @@
 #include <QPushButton>
 #include <QSysInfo>
 #include <QTemporaryDir>
+#include <QTimeZone>
 #include <QtTest>
 
 #include <memory>
@@ -297,6 +299,47 @@ private slots:
         QCOMPARE(h.shellState().personItemCount, 0);
     }
 
+    // Nobody calls the handler here: the watch itself wakes the program when
+    // the day has turned, and the same day does not rebuild.
+    void dayWatchWakesAtTheNextDay()
+    {
+        Clock::setFixed(QDateTime(QDate(2024, 6, 10), QTime(23, 59, 59, 500)));
+        writeFamily();
+        TrayHost &h = host();
+        QTest::qWait(0); // the first turn of the event loop: same day, nothing rebuilt
+        QCOMPARE(h.shellState().personItemCount, 3);
+        QVERIFY(!h.dayTimer->isActive()); // icon shown, file good: no ticking
+
+        WriteSettingsFile(ini(), PeriodLines() + PersonLines("A", 1, 2, 1980, 0, 3));
+        Clock::setFixed(QDateTime(QDate(2024, 6, 11), QTime(0, 0, 0, 500)));
+        QTRY_COMPARE(h.shellState().personItemCount, 1);
+        QCOMPARE(h.shellState().rememberedDay, QDate(2024, 6, 11));
+    }
+
+    // The watch waits for the first moment of the next day, however long the
+    // day: midnight is not always there to wait for.
+    void dayWatchWaitsForTheNextDayStart_data()
+    {
+        QTest::addColumn<QDateTime>("now");
+        QTest::addColumn<qint64>("wait");
+        const QTimeZone berlin("Europe/Berlin");
+        const QTimeZone saoPaulo("America/Sao_Paulo");
+        const qint64 hour = 3600 * 1000;
+        QTest::newRow("ordinary day") << QDateTime(QDate(2024, 6, 10), QTime(12, 0), berlin) << 12 * hour;
+        QTest::newRow("23-hour day") << QDateTime(QDate(2024, 3, 31), QTime(0, 0), berlin) << 23 * hour;
+        QTest::newRow("25-hour day") << QDateTime(QDate(2024, 10, 27), QTime(0, 0), berlin) << 25 * hour;
+        // Clocks went from 23:59:59 to 01:00 on 4 November 2018 there.
+        QTest::newRow("no midnight") << QDateTime(QDate(2018, 11, 3), QTime(23, 0), saoPaulo) << 1 * hour;
+        QTest::newRow("last half second") << QDateTime(QDate(2024, 6, 10), QTime(23, 59, 59, 500), berlin) << qint64(1000);
+    }
+    void dayWatchWaitsForTheNextDayStart()
+    {
+        QFETCH(QDateTime, now);
+        QFETCH(qint64, wait);
+        QCOMPARE(DayWatch::waitFrom(now), wait);
+        QVERIFY(now.addMSecs(wait).date() > now.date());
+    }
+
     void loadErrorIsShownOnceAndTheListKept()
     {
         writeFamily();
@@ -317,10 +360,12 @@ private slots:
         h.checkDay();
         QCOMPARE(m_messages.size(), 1);
 
-        // Mended: taken up at the next tick, not the next day.
+        // Mended: taken up at the next tick, not the next day; then the ticking stops.
+        QVERIFY(h.dayTimer->isActive());
         WriteSettingsFile(ini(), PeriodLines() + PersonLines("Z", 1, 1, 2000, 0, 1));
         h.checkDay();
         QCOMPARE(h.shellState().personItemCount, 1);
+        QVERIFY(!h.dayTimer->isActive());
         QCOMPARE(item("NewItem0")->text(), "Z");
         // Broken again later: that is news, and told at the next rebuild.
         WriteSettingsFile(ini(), bad);
@@ -328,6 +373,27 @@ private slots:
         h.checkDay();
         QCOMPARE(m_messages.size(), 2);
         QCOMPARE(item("NewItem0")->text(), "Z");
+    }
+
+    // The day turns while a rebuild's error box is open: nothing ticks to
+    // catch it later, so the rebuild runs once more when the box closes.
+    void dayTurnsUnderTheErrorBox()
+    {
+        writeFamily();
+        TrayHost &h = host();
+        WriteSettingsFile(ini(), PeriodLines() + QStringList({"[X]", "abc", "1", "1990", "0", "1"}));
+        Dialogs::setMessageHook([&](const QString &text, bool) {
+            m_messages << text;
+            WriteSettingsFile(ini(), PeriodLines() + PersonLines("Z", 1, 1, 2000, 0, 1));
+            Clock::setFixed(Noon.addDays(2));
+            h.checkDay();
+        });
+        Clock::setFixed(Noon.addDays(1));
+        h.checkDay();
+        QCOMPARE(m_messages.size(), 1);
+        QCOMPARE(Names(h.trayMenu).first(), "NewItem0");
+        QCOMPARE(item("NewItem0")->text(), "Z");
+        QCOMPARE(h.shellState().rememberedDay, Noon.date().addDays(2));
     }
 
     void loadErrorAtStart()
@@ -602,10 +668,12 @@ private slots:
         QCOMPARE(m_messages.size(), 1);
         QVERIFY(m_messages[0].startsWith("M:"));
         QVERIFY(!h.trayIconShown());
+        QVERIFY(h.dayTimer->isActive());
         m_trayUp = true;
         h.checkDay();
         QVERIFY(h.trayIconShown());
         QCOMPARE(m_messages.size(), 1);
+        QVERIFY(!h.dayTimer->isActive());
     }
 };
 

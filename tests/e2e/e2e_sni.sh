@@ -1,10 +1,12 @@
 #!/usr/bin/env bash
 # The program on a StatusNotifierItem panel (KDE Plasma, GNOME's AppIndicator
 # extension, waybar): a watcher on the session bus and no XEmbed tray. The
-# item registers with the title "Лунофар" and the ordinary picture, the
-# balloons once someone born today joins the family; the panel's Activate and
-# ContextMenu open the menu, also while the about window or the delete
-# question is shown; a second "Удалить" or "Выход!" meanwhile changes nothing.
+# item registers with the title "Лунофар" and the ordinary picture, turns to
+# the balloons at the midnight that begins a birthday and when someone born
+# today joins the family, and back when the birthday's person is deleted; the
+# panel's Activate and ContextMenu open the menu, also while the about window
+# or the delete question is shown; a second "Удалить" or "Выход!" meanwhile
+# changes nothing.
 E2E_PANEL=sni
 source "$(dirname "$0")/lib.sh" "$1"
 command -v compare >/dev/null || { echo "SKIP: compare is not installed" >&2; exit 77; }
@@ -14,9 +16,14 @@ mkdir -p "$E2E_WORK/pictures"
 
 ABOUT_SIZE=273x73
 EDITOR_SIZE=257x89
-# Борис's birthday half a year away: no balloons at the start, whatever the day.
-FAR=$(date -d '+180 days' '+%-d %-m')
-e2e_write_ini "H23,6884368" "E28,42612413" "I33,16381152" "[Анна]" 7 11 1984 0 12 "[Борис]" ${FAR% *} ${FAR#* } 1950 1 0
+# Борис's birthday is tomorrow, and a zone of our own lets tomorrow begin
+# MIDNIGHT_IN seconds from now, while the program runs.
+MIDNIGHT_IN=15
+TZ=$(awk -v now="$(date -u +%s)" -v ahead="$MIDNIGHT_IN" \
+  'BEGIN { o = (86400 - (now + ahead) % 86400) % 86400; printf "KLV-%02d:%02d:%02d", o / 3600, o % 3600 / 60, o % 60 }')
+export TZ
+BORN=$(date -d '+1 day' '+%-d %-m')
+e2e_write_ini "H23,6884368" "E28,42612413" "I33,16381152" "[Анна]" 7 11 1984 0 12 "[Борис]" ${BORN% *} ${BORN#* } 1950 1 0
 e2e_start
 e2e_wait_sni_item
 [ "$(e2e_sni get Title)" = "Лунофар" ] || e2e_fail "title: $(e2e_sni get Title)"
@@ -43,6 +50,13 @@ e2e_close_menu
 e2e_click_at "$about_x" "$about_y" 200 40
 e2e_wait_window_gone "$about" || e2e_fail "a click did not close the about window"
 
+# Midnight: Борис's birthday.
+sni_picture_is() {
+  [ "$(/usr/bin/python3 "$E2E_LIB_DIR/sni.py" picture "$E2E_SNI_ITEM" "$E2E_WORK/pictures")" = "$1" ]
+}
+e2e_wait_for $((MIDNIGHT_IN + 15)) sni_picture_is birthday ||
+  e2e_fail "no balloons after midnight: $(e2e_sni picture "$E2E_WORK/pictures")"
+
 # "Удалить" for Борис (at the top), then from the menu opened over the
 # question "Удалить" for Анна and "Выход!": the box keeps asking about Борис.
 e2e_sni_open_menu ContextMenu || e2e_fail "no menu for the delete"
@@ -68,6 +82,7 @@ e2e_click_at "$box_x" "$box_y" 77 44 # "Да"
 e2e_wait_window_gone "$box" || e2e_fail "the question stayed open"
 e2e_wait_for 5 bash -c "! iconv -f WINDOWS-1251 -t UTF-8 <'$E2E_INI' | grep -q Борис" || e2e_fail "Борис is still in the file"
 e2e_read_ini | grep -qx '\[Анна\]' || e2e_fail "Анна was deleted"
+e2e_wait_for 5 sni_picture_is ordinary || e2e_fail "the balloons stayed after Борис left"
 e2e_kelvora_running || e2e_fail "the program ended"
 e2e_wait_windows_none() { [ -z "$(e2e_windows)" ]; }
 e2e_wait_for 5 e2e_wait_windows_none || e2e_fail "a window is left: $(e2e_windows)"
@@ -82,9 +97,7 @@ e2e_click_at "$E2E_WIN_X" "$E2E_WIN_Y" 110 18
 xdotool type --delay 60 "Vera"
 e2e_click_at "$E2E_WIN_X" "$E2E_WIN_Y" 133 72 # "Сохранить"
 e2e_wait_window_gone "$editor" || e2e_fail "the editor stayed open"
-e2e_wait_for 5 bash -c '[ "$(/usr/bin/python3 "$0" picture "$1" "$2")" = birthday ]' \
-  "$E2E_LIB_DIR/sni.py" "$E2E_SNI_ITEM" "$E2E_WORK/pictures" ||
-  e2e_fail "no balloons on a birthday: $(e2e_sni picture "$E2E_WORK/pictures")"
+e2e_wait_for 5 sni_picture_is birthday || e2e_fail "no balloons on a birthday: $(e2e_sni picture "$E2E_WORK/pictures")"
 e2e_sni_open_menu Activate || e2e_fail "no menu after the add"
 e2e_shot 04-menu-birthday
 e2e_close_menu

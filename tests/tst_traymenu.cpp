@@ -19,6 +19,7 @@
 #include <QMenu>
 #include <QProcess>
 #include <QPushButton>
+#include <QScreen>
 #include <QSysInfo>
 #include <QTemporaryDir>
 #include <QtTest>
@@ -84,6 +85,27 @@ class TestTrayMenu : public QObject {
                                      PersonLines("C", 20, 9, 2010, 0, 12));
     }
 
+    // Points at `person` in the open menu, chooses "Удалить" in the submenu
+    // that opens and answers "Нет": the submenu's name, its first command's
+    // name and the question asked.
+    QString deleteFromSubmenu(QAction *person)
+    {
+        m_host->trayMenu->setActiveAction(person);
+        QMenu *sub = person->menu();
+        if (!QTest::qWaitFor([&] { return sub->isVisible(); }))
+            return "no submenu";
+        QString asked;
+        AnswerModal("TForm8", [&](QWidget *w) {
+            auto *f = static_cast<ConfirmDialog *>(w);
+            asked = f->questionLabel->text();
+            f->noButton->click();
+        });
+        sub->actions().last()->trigger();
+        if (!QTest::qWaitFor([&] { return !asked.isEmpty() && !m_host->confirmDialog->isVisible(); }))
+            return "no question";
+        return sub->objectName() + " " + sub->actions().first()->objectName() + " " + asked;
+    }
+
 private slots:
     void initTestCase()
     {
@@ -128,7 +150,6 @@ private slots:
             QAction *a = c->actions().at(i);
             QCOMPARE(a->isSeparator(), pictures[i] < 0);
             QCOMPARE(a->data().toInt(), 2);
-            QCOMPARE(a->property("tag").toInt(), 2);
             if (pictures[i] >= 0)
                 QVERIFY(SameIcon(a->icon(), Pictures::imageList2(pictures[i])));
         }
@@ -455,6 +476,52 @@ private slots:
         QCOMPARE(ReadSettingsLines(ini()), PeriodLines() + PersonLines("B", 15, 7, 1985, 0, 7));
         QVERIFY(!h.ending());
         QVERIFY(m_messages.isEmpty());
+    }
+
+    // One submenu serves every person: pointed at in the open menu, it shows
+    // the commands of the person under the pointer, also when it was open
+    // for someone else and after the list changed under the same items.
+    void personSubmenuIsThePointedPersons()
+    {
+        writeFamily();
+        TrayHost &h = host();
+        QMenu *menu = h.trayMenu;
+        menu->popup(QPoint(10, 10));
+        menu->setActiveAction(h.findChild<QAction *>("NewItem2"));
+        QTRY_VERIFY(h.findChild<QAction *>("NewItem2")->menu()->isVisible());
+        QCOMPARE(deleteFromSubmenu(h.findChild<QAction *>("NewItem0")), "NewItem0 ShowKelvora0 A нас покидает?");
+
+        // B leaves and D comes, in the file: the items stay, their people change.
+        WriteSettingsFile(ini(), PeriodLines() + PersonLines("A", 1, 2, 1980, 0, 3) + PersonLines("C", 20, 9, 2010, 0, 12) +
+                                     PersonLines("D", 2, 2, 2002, 0, 2));
+        h.rebuildMenu();
+        menu->popup(QPoint(10, 10));
+        QCOMPARE(deleteFromSubmenu(menu->actions().at(0)), "NewItem2 ShowKelvora2 D нас покидает?");
+        QCOMPARE(deleteFromSubmenu(menu->actions().at(1)), "NewItem1 ShowKelvora1 C нас покидает?");
+        menu->hide();
+        QVERIFY(m_messages.isEmpty());
+    }
+
+    // More people than the screen holds: one column that scrolls, on the
+    // screen, the last item reached by scrolling.
+    void longFamilyScrolls()
+    {
+        QStringList lines = PeriodLines();
+        for (int i = 0; i < 300; ++i)
+            lines += PersonLines(QString("Человек %1").arg(i), 1, 1, 1990, 0, i % 32);
+        WriteSettingsFile(ini(), lines);
+        TrayHost &h = host();
+        QMenu *menu = h.trayMenu;
+        menu->popup(QPoint(10, 10));
+        QVERIFY(menu->isVisible());
+        const QRect screen = menu->screen()->geometry();
+        QVERIFY2(screen.contains(menu->geometry()), qPrintable(QString("%1 tall").arg(menu->height())));
+        QAction *exit = item("FileExitItem1");
+        QCOMPARE(menu->actionGeometry(exit).x(), menu->actionGeometry(item("NewItem299")).x());
+        QVERIFY(!menu->rect().contains(menu->actionGeometry(exit)));
+        menu->setActiveAction(exit);
+        QVERIFY(menu->rect().contains(menu->actionGeometry(exit)));
+        menu->hide();
     }
 
     void deleteNeverHitsSomeoneElse()

@@ -19,6 +19,7 @@
 #include <QCursor>
 #include <QFileInfo>
 #include <QGuiApplication>
+#include <QKeyEvent>
 #include <QLabel>
 #include <QLockFile>
 #include <QMenu>
@@ -117,6 +118,21 @@ public:
     }
 
 protected:
+    // Up with nothing chosen chooses the last item ("Выход!"), scrolled into
+    // sight; Qt would choose it out of sight below a long family.
+    void keyPressEvent(QKeyEvent *e) override
+    {
+        if (e->key() == Qt::Key_Up && !activeAction()) {
+            const QList<QAction *> items = actions();
+            for (auto it = items.crbegin(); it != items.crend(); ++it) {
+                if ((*it)->isVisible() && !(*it)->isSeparator() && (*it)->isEnabled()) {
+                    setActiveAction(*it);
+                    return;
+                }
+            }
+        }
+        QMenu::keyPressEvent(e);
+    }
     bool event(QEvent *e) override
     {
         if (e->type() == QEvent::Resize) {

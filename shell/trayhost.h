@@ -251,5 +251,6 @@ private:
     // outside the menu, which holds only the layout's items.
     std::unique_ptr<QAction> m_personMenuOwnItem;
     QList<QAction *> m_personCommands;
+    // The person item whose commands the submenu carries now.
     QPointer<QAction> m_personMenuFor;
 };

@@ -1,5 +1,6 @@
 // Medians of what a user waits for in the tray program: the menu rebuild with
-// a thousand people, the calendar window from the command to the painted
+// a thousand people and, for a very large family, at a change of day and after
+// a delete or an add; the calendar window from the command to the painted
 // window, and the text export after the file is chosen.
 #include "bench/median.h"
 #include "model/clock.h"
@@ -47,6 +48,33 @@ int main(int argc, char **argv)
     CreateWindows(host);
 
     std::printf("menu rebuild, 1000 people: %.2f ms (target 100 ms)\n", MedianMs(11, [&] { host.rebuildMenu(); }));
+
+    // A very large family: the same file again (a change of day), then one
+    // person fewer and one more (a delete, an add), each read and rebuilt.
+    {
+        PersonList many;
+        for (int i = 0; i < 20000; ++i)
+            many.append({QStringLiteral("Человек %1").arg(i), quint8(1 + i % 28), quint8(1 + i % 12),
+                         quint16(1950 + i % 70), quint8(i % 2), quint8(i % 32)});
+        PersonList fewer = many;
+        fewer.remove(10000);
+        QTemporaryDir bigDir;
+        const QString bigIni = bigDir.filePath("Kelvora.ini");
+        SaveSettingsFile(bigIni, many, CyclePeriods{});
+        ShellOptions bigOptions = options;
+        bigOptions.lockPath = bigDir.filePath("kelvora.lock");
+        QElapsedTimer started;
+        started.start();
+        TrayHost big(bigIni, bigOptions);
+        std::printf("start with 20000 people, menu built: %.2f ms\n", started.nsecsElapsed() / 1e6);
+        std::printf("menu rebuild, 20000 people, nothing changed: %.2f ms\n", MedianMs(5, [&] { big.rebuildMenu(); }));
+        bool full = true;
+        std::printf("menu rebuild, 20000 people, one deleted or added: %.2f ms\n", MedianMs(6, [&] {
+                        SaveSettingsFile(bigIni, full ? fewer : many, CyclePeriods{});
+                        full = !full;
+                        big.rebuildMenu();
+                    }));
+    }
 
     const int last = people.count() - 1;
     std::printf("calendar window, born 1950, to the painted window: %.2f ms (target 100 ms)\n", MedianMs(21, [&] {

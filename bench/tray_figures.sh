@@ -13,11 +13,14 @@
 #
 #   bench/tray_figures.sh BUILD_DIR [ROUNDS] [IDLE_SECONDS]
 # BUILD_DIR holds kelvora and the benchmark targets (cmake --build BUILD_DIR
-# --target benchmarks).
+# --target benchmarks). PARTS="startup sizes idle" (the default) names the
+# tables to make; PARTS=sizes makes the family-size table alone.
 set -euo pipefail
 BUILD=$(realpath "$1")
 ROUNDS=${2:-15}
 IDLE=${3:-60}
+PARTS=" ${PARTS:-startup sizes idle} "
+part() { [[ "$PARTS" == *" $1 "* ]]; }
 KELVORA=$BUILD/kelvora
 BARE=$BUILD/bench/bench_baretray
 WATCH=$BUILD/bench/tray_stopwatch
@@ -96,8 +99,9 @@ stats() {
 }
 median() { stats | awk '{ print $1 }'; }
 
-echo "== start-up with 50 people, $ROUNDS rounds, order alternating"
 K50=$(family 50)
+if part startup; then
+echo "== start-up with 50 people, $ROUNDS rounds, order alternating"
 declare -A DOCK RSS CPU
 for ((round = 1; round <= ROUNDS; round++)); do
   if ((round % 2)); then order="bare kelvora"; else order="kelvora bare"; fi
@@ -122,7 +126,9 @@ ratio() {
 printf 'ratio    start-up %s   memory %s   CPU %s   (medians; target <= 1.1)\n' \
   "$(ratio "${DOCK[kelvora]}" "${DOCK[bare]}")" "$(ratio "${RSS[kelvora]}" "${RSS[bare]}")" \
   "$(ratio "${CPU[kelvora]}" "${CPU[bare]}")"
+fi
 
+if part sizes; then
 echo "== family size: memory, and tray click -> menu shown (first click one second after the start)"
 start "$(family 0)"
 sleep 1
@@ -139,6 +145,9 @@ for n in 3 1000 10000; do
   ((n >= 1000)) && each=$(awk -v a="$rss" -v b="$RSS0" -v n="$n" 'BEGIN { printf " (%.2f KiB a person over an empty list)", (a - b) / n }')
   printf '%6d people   VmRSS %6d KiB%s   click -> menu: first %s ms, then %s ms\n' "$n" "$rss" "$each" "$first" "$later"
 done
+fi
+
+part idle || exit 0
 
 echo "== idle, $IDLE s after settling"
 # CPU time (scheduler accounting) and context switches of every thread.

@@ -15,15 +15,20 @@
 #include "windows/paper.h"
 
 #include <QAction>
+#include <QApplication>
 #include <QCoreApplication>
 #include <QCursor>
 #include <QFileInfo>
 #include <QGuiApplication>
+#include <QKeyEvent>
 #include <QLabel>
 #include <QLockFile>
 #include <QMenu>
+#include <QProxyStyle>
 #include <QScopeGuard>
 #include <QScopedValueRollback>
+#include <QStyleOption>
+#include <QStyleFactory>
 #include <QTimer>
 #ifndef QT_NO_SESSIONMANAGER
 #include <QSessionManager>
@@ -59,13 +64,15 @@ const PersonCommand PersonCommands[] = {
 };
 
 // A separator never stands first or last, and a run of them shows as one.
+// Only what changes is set: any change makes the menu measure every item
+// again when it opens.
 void TidySeparators(QMenu *menu)
 {
     QAction *pending = nullptr;
     bool itemSeen = false;
+    QList<QAction *> shown;
     for (QAction *action : menu->actions()) {
         if (action->isSeparator()) {
-            action->setVisible(false);
             if (itemSeen && !pending)
                 pending = action;
             continue;
@@ -73,12 +80,71 @@ void TidySeparators(QMenu *menu)
         if (!action->isVisible())
             continue;
         if (pending) {
-            pending->setVisible(true);
+            shown.append(pending);
             pending = nullptr;
         }
         itemSeen = true;
     }
+    for (QAction *action : menu->actions())
+        if (action->isSeparator() && action->isVisible() != shown.contains(action))
+            action->setVisible(!action->isVisible());
 }
+
+// A family longer than the screen scrolls, where a plain menu would run into
+// columns off the screen's edge.
+class ScrollingMenuStyle : public QProxyStyle {
+public:
+    using QProxyStyle::QProxyStyle;
+    int styleHint(StyleHint hint, const QStyleOption *option, const QWidget *widget,
+                  QStyleHintReturn *returnData) const override
+    {
+        if (hint == SH_Menu_Scrollable)
+            return 1;
+        return QProxyStyle::styleHint(hint, option, widget, returnData);
+    }
+};
+
+// The tray menu: drawn by the application's own style, only scrolling. In one
+// scrolling column an item's place does not depend on the menu's size, so a
+// resize (the first opening, a new width) does not measure every item again,
+// which with ten thousand people takes most of a tenth of a second; what
+// changed in the items is measured when the menu is next laid out or painted.
+class ScrollingMenu : public QMenu {
+public:
+    explicit ScrollingMenu(QWidget *parent) : QMenu(parent)
+    {
+        auto *scrolling = new ScrollingMenuStyle(QStyleFactory::create(QApplication::style()->name()));
+        scrolling->setParent(this);
+        setStyle(scrolling);
+    }
+
+protected:
+    // Up with nothing chosen chooses the last item ("Выход!"), scrolled into
+    // sight; Qt would choose it out of sight below a long family.
+    void keyPressEvent(QKeyEvent *e) override
+    {
+        if (e->key() == Qt::Key_Up && !activeAction()) {
+            const QList<QAction *> items = actions();
+            for (auto it = items.crbegin(); it != items.crend(); ++it) {
+                if ((*it)->isVisible() && !(*it)->isSeparator() && (*it)->isEnabled()) {
+                    setActiveAction(*it);
+                    return;
+                }
+            }
+        }
+        QMenu::keyPressEvent(e);
+    }
+    bool event(QEvent *e) override
+    {
+        if (e->type() == QEvent::Resize) {
+            QStyleOption option;
+            option.initFrom(this);
+            if (!style()->styleHint(QStyle::SH_Menu_Mask, &option, this))
+                return QWidget::event(e);
+        }
+        return QMenu::event(e);
+    }
+};
 
 void TidyOnShow(QMenu *menu)
 {
@@ -93,11 +159,9 @@ QString Caption(const QString &text)
     return escaped;
 }
 
-void SetTag(QAction *action, int tag)
-{
-    action->setData(tag);
-    action->setProperty("tag", tag);
-}
+// An item's tag is its data: a dynamic property beside it would cost every
+// person's item another 180 bytes.
+void SetTag(QAction *action, int tag) { action->setData(tag); }
 
 // Platforms without a desktop: nobody to tell that the icon has no place.
 bool HeadlessPlatform()
@@ -178,6 +242,8 @@ TrayHost::~TrayHost()
     for (auto it = m_windows.rbegin(); it != m_windows.rend(); ++it)
         delete it->data();
     m_windows.clear();
+    // Before its own item, which it refers to to the end.
+    delete m_personMenu;
 }
 
 QAction *TrayHost::addFixedAction(QMenu *menu, const char *name, const QString &picture, const QString &caption)
@@ -187,7 +253,7 @@ QAction *TrayHost::addFixedAction(QMenu *menu, const char *name, const QString &
 
 void TrayHost::buildFixedItems()
 {
-    trayMenu = Named(new QMenu(this), Names::trayMenu);
+    trayMenu = Named(new ScrollingMenu(this), Names::trayMenu);
     Named(trayMenu->menuAction(), Names::trayMenu);
     TidyOnShow(trayMenu);
 
@@ -221,51 +287,110 @@ void TrayHost::buildFixedItems()
     bind(exit, &TrayHost::exitProgram);
 }
 
-void TrayHost::addPersonItem(int index, bool birthday)
+void TrayHost::makePersonMenu()
 {
-    const Person &person = m_state.people.at(index);
-
-    const QString name = Names::ofPerson(Names::personItem, index);
-    QMenu *sub = new QMenu(Caption(person.name), trayMenu);
-    sub->setObjectName(name);
-    QAction *item = sub->menuAction();
-    item->setObjectName(name);
-    SetTag(item, index);
-    // A picture index the editor cannot give (a hand-edited file) shows none.
-    const int picture = birthday ? Pictures::BirthdayPicture : (person.picture < 32 ? int(person.picture) : -1);
-    item->setIcon(Pictures::imageList1(picture));
-    TidyOnShow(sub);
-
+    m_personMenu = new QMenu(trayMenu);
+    m_personMenuOwnItem.reset(m_personMenu->menuAction());
+    m_personMenuOwnItem->setParent(nullptr);
+    TidyOnShow(m_personMenu);
     for (const PersonCommand &command : PersonCommands) {
         QAction *action;
         if (!command.caption) {
-            action = sub->addSeparator();
+            action = m_personMenu->addSeparator();
         } else {
-            action = sub->addAction(Pictures::imageList2(command.picture), QString::fromUtf8(command.caption));
+            action = m_personMenu->addAction(Pictures::imageList2(command.picture), QString::fromUtf8(command.caption));
+            // The person is the one the submenu was opened for when the click came.
             const auto handler = command.handler;
-            connect(action, &QAction::triggered, this, [this, handler, index] { (this->*handler)(index); },
-                    Qt::QueuedConnection);
+            connect(action, &QAction::triggered, this, [this, action, handler] {
+                const int index = action->data().toInt();
+                QMetaObject::invokeMethod(this, [this, handler, index] { (this->*handler)(index); }, Qt::QueuedConnection);
+            });
         }
-        action->setObjectName(Names::ofPerson(command.prefix, index));
-        SetTag(action, index);
+        m_personCommands.append(action);
     }
-
-    // Each new person goes on top, so the list shows from the highest index down.
-    const QList<QAction *> actions = trayMenu->actions();
-    trayMenu->insertMenu(actions.isEmpty() ? nullptr : actions.first(), sub);
+    connect(m_personMenu, &QMenu::aboutToShow, this, [this] {
+        QAction *item = trayMenu->activeAction();
+        if (item && item->menu() == m_personMenu)
+            fillPersonMenu(item);
+    });
+    // The submenu is shared: moving from one person to the next, Qt would
+    // leave it open for the first, so it is closed, and opens again for the
+    // one now pointed at.
+    connect(trayMenu, &QMenu::hovered, m_personMenu, [this](QAction *item) { personItemHovered(item); });
 }
 
-void TrayHost::removePersonItems()
+void TrayHost::fillPersonMenu(QAction *personItem)
 {
-    const QList<QAction *> actions = trayMenu->actions();
-    const int count = qMin(m_shell.personItemCount, int(actions.size()));
-    for (int i = 0; i < count; ++i) {
-        QAction *item = actions.at(i);
-        trayMenu->removeAction(item);
-        // The submenu owns its item and its commands.
-        delete item->menu();
+    const int index = personItem->data().toInt();
+    m_personMenu->setObjectName(Names::ofPerson(Names::personItem, index));
+    for (int i = 0; i < m_personCommands.size(); ++i) {
+        QAction *action = m_personCommands.at(i);
+        action->setObjectName(Names::ofPerson(PersonCommands[i].prefix, index));
+        SetTag(action, index);
     }
-    m_shell.personItemCount = 0;
+    m_personMenuFor = personItem;
+}
+
+void TrayHost::personItemHovered(QAction *item)
+{
+    if (m_personMenu && m_personMenu->isVisible() && item->menu() == m_personMenu && item != m_personMenuFor)
+        m_personMenu->hide();
+}
+
+void TrayHost::updatePersonItems(const QList<bool> &birthday)
+{
+    const int count = m_state.people.count();
+    if (count > 0 && !m_personMenu)
+        makePersonMenu();
+
+    // People gone: their items go from the top.
+    const QList<QAction *> actions = trayMenu->actions();
+    const int had = qMin(m_shell.personItemCount, int(actions.size()));
+    for (int i = 0; i < had - count; ++i)
+        delete actions.at(i);
+    // People come: new items on top.
+    QList<QAction *> added;
+    for (int i = had; i < count; ++i) {
+        QAction *item = new QAction(trayMenu);
+        item->setMenu(m_personMenu);
+        added.append(item);
+    }
+    if (!added.isEmpty()) {
+        const QList<QAction *> now = trayMenu->actions();
+        trayMenu->insertActions(now.isEmpty() ? nullptr : now.first(), added);
+    }
+    m_shell.personItemCount = count;
+
+    // The item p from the top shows person count - 1 - p, so the list shows
+    // from the highest index down; only what differs is set.
+    const QList<QAction *> items = trayMenu->actions();
+    for (int p = 0; p < count; ++p) {
+        const int index = count - 1 - p;
+        const Person &person = m_state.people.at(index);
+        QAction *item = items.at(p);
+        const QString caption = Caption(person.name);
+        if (item->text() != caption)
+            item->setText(caption);
+        // A picture index the editor cannot give (a hand-edited file) shows none.
+        const int picture = birthday[index] ? Pictures::BirthdayPicture : (person.picture < 32 ? int(person.picture) : -1);
+        const QIcon icon = Pictures::imageList1(picture);
+        if (item->icon().cacheKey() != icon.cacheKey())
+            item->setIcon(icon);
+        if (item->data() != QVariant(index)) {
+            item->setObjectName(Names::ofPerson(Names::personItem, index));
+            SetTag(item, index);
+        }
+    }
+    // The submenu names no one who has left: with nobody there is none, else
+    // it goes by the top person until it is opened.
+    if (count > 0) {
+        fillPersonMenu(items.first());
+    } else if (m_personMenu) {
+        delete m_personMenu;
+        m_personMenu = nullptr;
+        m_personMenuOwnItem.reset();
+        m_personCommands.clear();
+    }
 }
 
 TrayHost::FileIdentity TrayHost::identityOf(const QString &path)
@@ -314,10 +439,9 @@ void TrayHost::rebuildMenu()
             }
         }
 
-        // Items are about to be deleted; an open menu would hold on to them.
+        // Items are about to change or go; an open menu would hold on to them.
         if (trayMenu->isVisible())
             trayMenu->hide();
-        removePersonItems();
 
         const QDate today = Clock::today();
         const int count = m_state.people.count();
@@ -329,10 +453,7 @@ void TrayHost::rebuildMenu()
         }
         // With nobody left there is no birthday either.
         showTrayPicture(anyBirthday ? Pictures::TrayBirthdayPicture : Pictures::TrayOrdinaryPicture);
-        for (int n = 0; n < count; ++n) {
-            addPersonItem(n, birthday[n]);
-            ++m_shell.personItemCount;
-        }
+        updatePersonItems(birthday);
 
         updateDayTimer();
         if (!report.isEmpty())

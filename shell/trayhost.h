@@ -202,8 +202,14 @@ private:
     // the rest of the menu stays usable.
     void showWithItemGreyed(QAction *item, const std::function<void()> &show);
     QAction *addFixedAction(QMenu *menu, const char *name, const QString &picture, const QString &caption);
-    void removePersonItems();
-    void addPersonItem(int index, bool birthday);
+    // The person items, from the top: one plain item per person, kept from
+    // one rebuild to the next and brought up to date in place.
+    void updatePersonItems(const QList<bool> &birthday);
+    // The one person submenu every person item opens, made with the first
+    // person; its commands are named and tagged for a person when it opens.
+    void makePersonMenu();
+    void fillPersonMenu(QAction *personItem);
+    void personItemHovered(QAction *item);
     void showTrayPicture(int picture);
     void hideTrayIcon();
     void hideHostWindow();
@@ -247,4 +253,12 @@ private:
     FileIdentity m_reportedIdentity;
 
     QList<QPointer<QWidget>> m_windows;
+
+    QMenu *m_personMenu = nullptr;
+    // The submenu's own item stands for no person and is never shown: kept
+    // outside the menu, which holds only the layout's items.
+    std::unique_ptr<QAction> m_personMenuOwnItem;
+    QList<QAction *> m_personCommands;
+    // The person item whose commands the submenu carries now.
+    QPointer<QAction> m_personMenuFor;
 };

@@ -83,7 +83,7 @@ class TestCommandFaults : public QObject {
     template <class T = QAction>
     T *item(const QString &name)
     {
-        return m_host->findChild<T *>(name);
+        return MenuPart<T>(*m_host, name);
     }
     // The tray menu opens on a click, as the user would find it.
     bool menuOpens()

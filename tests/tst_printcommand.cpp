@@ -96,7 +96,7 @@ class TestPrintCommand : public QObject {
         m_previewPoll->start();
     }
 
-    QAction *printItem() { return m_host->findChild<QAction *>(QStringLiteral("PrintKelvora0")); }
+    QAction *printItem() { return MenuPart(*m_host, QStringLiteral("PrintKelvora0")); }
 
 private slots:
     void initTestCase()

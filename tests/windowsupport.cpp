@@ -10,6 +10,7 @@
 #include <QGroupBox>
 #include <QLabel>
 #include <QMenu>
+#include <QRegularExpression>
 #include <QTimer>
 #include <QWidget>
 
@@ -90,6 +91,21 @@ QString CheckNamedParts(QObject *window, const QList<NamedPart> &parts)
             faults << QStringLiteral("%1 (%2) is not in the layout").arg(name, QLatin1String(o->metaObject()->className()));
     }
     return faults.join(QLatin1String("; "));
+}
+
+void OpenPersonFor(TrayHost &host, const QString &name, bool submenuByName)
+{
+    static const QRegularExpression personPart(
+        QStringLiteral("^(NewItem|ShowKelvora|PrintKelvora|ToExcelKelvora|ToFileKelvora|bSeparator|LifeChart|"
+                       "aSeparator|EditItem|DeleteItem)(\\d+)$"));
+    const QRegularExpressionMatch part = personPart.match(name);
+    if (!part.hasMatch() || (part.captured(1) == QLatin1String("NewItem") && !submenuByName))
+        return;
+    QAction *person = host.trayMenu->findChild<QAction *>(QStringLiteral("NewItem") + part.captured(2));
+    if (!person || !person->menu())
+        return;
+    host.trayMenu->setActiveAction(person);
+    emit person->menu()->aboutToShow();
 }
 
 bool SameIcon(const QIcon &a, const QIcon &b)

@@ -7,7 +7,9 @@
 #include <QList>
 #include <QString>
 #include <functional>
+#include <type_traits>
 
+class QMenu;
 class QObject;
 class QWidget;
 
@@ -37,6 +39,19 @@ struct NamedPart {
 // window carries a name the table lacks. Returns what does not hold (empty
 // when all does).
 QString CheckNamedParts(QObject *window, const QList<NamedPart> &parts);
+
+// A person's commands ("ShowKelvora2"...) and its submenu by its name
+// ("NewItem2") are there while that person's submenu is open: opens it as
+// the tray menu does (the person item made current, the submenu about to
+// show). Does nothing for other names or a person who is not there.
+void OpenPersonFor(TrayHost &host, const QString &name, bool submenuByName = false);
+// The tray host's part of that name, a person's submenu opened first.
+template <class T = QAction>
+T *MenuPart(TrayHost &host, const QString &name)
+{
+    OpenPersonFor(host, name, std::is_same_v<T, QMenu>);
+    return host.findChild<T *>(name);
+}
 
 // Whether two icons show the same 16 x 16 picture.
 bool SameIcon(const QIcon &a, const QIcon &b);

@@ -4,6 +4,11 @@
     atspi.py dump PID      every showing object of the program's windows, one
                            line each: depth, role, name, states, and its text or
                            value when it has one
+    atspi.py focus PID SECONDS
+                           what gets the focus in the program for SECONDS, one
+                           line each as dump writes it: how a screen reader
+                           follows a menu, whose popups are no window of the
+                           application's tree
     atspi.py reread PID ROLE COUNT
                            reads the text and the value of every showing
                            object of that role COUNT times over, as a screen
@@ -84,7 +89,25 @@ def reread(app, role, count):
     return 0
 
 
+def follow_focus(pid, seconds):
+    from gi.repository import GLib
+
+    def focused(event):
+        try:
+            if event.detail1 and event.source.get_process_id() == pid:
+                print(describe(event.source), flush=True)
+        except Exception:
+            pass
+
+    pyatspi.Registry.registerEventListener(focused, "object:state-changed:focused")
+    GLib.timeout_add(int(seconds * 1000), pyatspi.Registry.stop)
+    pyatspi.Registry.start()
+    return 0
+
+
 def main():
+    if len(sys.argv) == 4 and sys.argv[1] == "focus":
+        return follow_focus(int(sys.argv[2]), float(sys.argv[3]))
     if len(sys.argv) == 5 and sys.argv[1] == "reread":
         app = find_app(int(sys.argv[2]))
         return 1 if app is None else reread(app, sys.argv[3], int(sys.argv[4]))

@@ -40,6 +40,19 @@ expect() {
   done
 }
 
+# The menu as a screen reader follows it: the person's item, then the
+# commands of her submenu.
+e2e_open_menu 1 || e2e_fail "no menu to read"
+/usr/bin/python3 "$E2E_LIB_DIR/atspi.py" focus "$E2E_KELVORA_PID" 4 >"$E2E_OUT/menu.txt" &
+following=$!
+sleep 1
+e2e_keys Down Right Down
+wait "$following" || e2e_fail "the menu could not be followed"
+TREE=$(cat "$E2E_OUT/menu.txt")
+expect "menu item 'Анна'" "menu item 'На экран'" "menu item 'На принтер'"
+e2e_keys Escape
+e2e_close_menu
+
 read_window calendar "Down Right Return" 590x420
 # The grid is read as far as it is in view: the current month is.
 expect "'Биоритмы на $YEAR год'" "table cell '$MONTH'" "table cell 'Здоровье'" "status bar 'Анна, к " \

@@ -1,7 +1,9 @@
 #!/usr/bin/env bash
 # The real program in the tray: icon, menu on either button, delete with
 # confirmation (the menu still opens while it asks), one copy only, exit with
-# confirmation.
+# confirmation; a family longer than the screen in a menu that stays on the
+# screen and scrolls to everyone.
+E2E_SCREEN=1024x768
 source "$(dirname "$0")/lib.sh" "$1"
 
 PERIODS=("H23,6884368" "E28,42612413" "I33,16381152")
@@ -69,4 +71,46 @@ e2e_wait_kelvora_exit 10 || e2e_fail "the program did not end"
 e2e_wait_for 5 bash -c "! xwininfo -root -tree 2>/dev/null | grep -q '(\"kelvora\" '" || e2e_fail "a window of the program is left"
 e2e_has_tray_icon && e2e_fail "the tray icon is still there"
 e2e_shot 09-ended
+
+# 250 people: the menu fits on the screen, one column that scrolls.
+lines=("${PERIODS[@]}")
+for ((i = 0; i < 250; i++)); do lines+=("[Человек $i]" $((1 + i % 28)) $((1 + i % 12)) 1980 0 $((i % 32))); done
+e2e_write_ini "${lines[@]}"
+e2e_start_kelvora
+e2e_wait_tray_icon
+e2e_open_menu 1 || e2e_fail "no menu for the long family"
+read -r menu_w menu_h <<<"${E2E_WIN_SIZE/x/ }"
+menu_x=$E2E_WIN_X
+menu_y=$E2E_WIN_Y
+((menu_x >= 0 && menu_y >= 0 && menu_x + menu_w <= 1024 && menu_y + menu_h <= 768 && menu_w < 400)) ||
+  e2e_fail "the menu does not fit on the screen: ${E2E_WIN_SIZE} at $menu_x,$menu_y"
+e2e_shot 10-long-family
+
+# Keys: Up chooses "Выход!" in sight; up past the fixed part to the person
+# just above it, the first in the file, whose "Удалить" deletes just her.
+e2e_keys Up
+e2e_shot 11-long-family-exit-chosen
+e2e_keys Up Up Up Right Up
+e2e_shot 12-long-family-first-person
+e2e_keys Return
+e2e_wait_confirm || e2e_fail "no delete question for the first person"
+e2e_confirm_yes
+e2e_wait_window_gone "$E2E_WIN" || e2e_fail "the delete question stayed open"
+e2e_wait_for 5 bash -c "! iconv -f WINDOWS-1251 -t UTF-8 <'$E2E_INI' | grep -qx '\[Человек 0\]'" ||
+  e2e_fail "the first person is still in the file"
+[ "$(e2e_read_ini | grep -c '^\[')" = 249 ] || e2e_fail "not exactly one person left the file"
+
+# The mouse: resting on the lower scroll arrow and the wheel take the menu to
+# its end, where "Выход!" is the last item; a click on it asks to end.
+e2e_open_menu 1 || e2e_fail "no menu for the exit by the mouse"
+xdotool mousemove $((menu_x + menu_w / 2)) $((menu_y + menu_h - 3))
+xdotool click --repeat 250 --delay 10 5
+sleep 1
+e2e_shot 13-long-family-scrolled
+xdotool mousemove $((menu_x + menu_w / 2)) $((menu_y + menu_h - 12))
+sleep 0.3
+xdotool click 1
+e2e_wait_confirm || e2e_fail "no exit question after a click on the last item"
+e2e_confirm_yes
+e2e_wait_kelvora_exit 10 || e2e_fail "the program did not end after the exit by the mouse"
 e2e_log "PASS"

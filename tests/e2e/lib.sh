@@ -116,12 +116,13 @@ e2e_ini_is_crlf() {
   [ "$lines" -eq "$crlf" ]
 }
 
-# A private X display (the first free number) with a tray host: trayer's
-# panel at the top right, or the StatusNotifierItem watcher.
+# A private X display (the first free number; E2E_SCREEN=WxH, 800x600 unless
+# set) with a tray host: trayer's panel at the top right, or the
+# StatusNotifierItem watcher.
 e2e_start_x() {
   local fdfile=$E2E_WORK/display
   : >"$fdfile"
-  e2e_spawn Xvfb -displayfd 3 -screen 0 800x600x24 -nolisten tcp 3>"$fdfile" 2>"$E2E_WORK/xvfb.log"
+  e2e_spawn Xvfb -displayfd 3 -screen 0 "${E2E_SCREEN:-800x600}x24" -nolisten tcp 3>"$fdfile" 2>"$E2E_WORK/xvfb.log"
   E2E_XVFB_PID=$!
   e2e_wait_for 20 test -s "$fdfile" || e2e_fail "Xvfb did not start"
   export DISPLAY=":$(head -n1 "$fdfile" | tr -d '[:space:]')"

@@ -130,7 +130,10 @@ fi
 
 if part sizes; then
 echo "== family size: memory, and tray click -> menu shown (first click one second after the start)"
+# The empty list's menu is opened too: the first opening of any menu costs
+# the same few MiB, which are no person's.
 start "$(family 0)"
+click 1 >/dev/null
 sleep 1
 RSS0=$(awk '/^VmRSS/ { print $2 }' "/proc/$PID/status")
 stop

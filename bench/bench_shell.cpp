@@ -44,6 +44,7 @@ int main(int argc, char **argv)
     ShellOptions options;
     options.lockPath = dir.filePath("kelvora.lock");
     options.trayAvailable = [] { return true; };
+    options.statusNotifier = false;
     TrayHost host(ini, options);
     CreateWindows(host);
 

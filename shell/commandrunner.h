@@ -16,8 +16,11 @@ public:
     // Tests: called inside every run, after the flag is set up and before the
     // command itself; whatever it throws ends the command like its own error.
     void setBeforeCommand(std::function<void()> hook) { m_beforeCommand = std::move(hook); }
+    // Called whenever a command clears the menu flag or sets it again.
+    void setMenuFlagWatch(std::function<void()> watch) { m_flagWatch = std::move(watch); }
 
 private:
     ShellState &m_state;
     std::function<void()> m_beforeCommand;
+    std::function<void()> m_flagWatch;
 };

@@ -5,6 +5,7 @@
 #include "model/sharedstate.h"
 #include "shell/commandrunner.h"
 #include "shell/shellstate.h"
+#include "shell/traymenu.h"
 #include "windows/fixeddialog.h"
 
 #include <QDateTime>
@@ -16,8 +17,9 @@
 #include <functional>
 #include <memory>
 
-class QMenu;
 class QAction;
+class MenuExport;
+class StatusNotifier;
 class QLockFile;
 class QTimer;
 class DayWatch;
@@ -41,6 +43,9 @@ struct ShellOptions {
     // Printing, the preview and the workbook; nullptr: the module, loaded on
     // first use (Paper::get).
     Paper *paper = nullptr;
+    // Whether the icon and the menu go to a StatusNotifierItem panel on the
+    // session bus when one is there. Tests that have no bus of their own say no.
+    bool statusNotifier = true;
 };
 
 // One of the host's windows. Start-up names how each is made; it is made the
@@ -77,23 +82,13 @@ class TrayHost : public QWidget {
 public:
     // The layout's component names: the objectNames of the host window, its
     // icon and timer, and every item of the tray menu.
-    struct Names {
+    // The layout's component names: the objectNames of the host window, its
+    // icon and timer, and every item of the tray menu.
+    struct Names : TrayMenu::Names {
         static constexpr const char *window = "TInitForm";
         static constexpr const char *trayIcon = "TrayIcon";
         static constexpr const char *dayTimer = "Timer1";
-        static constexpr const char *trayMenu = "PopupMenu1";
-        static constexpr const char *topSeparator = "N1";
-        static constexpr const char *addPerson = "new";
-        static constexpr const char *addSeparator = "N3";
-        static constexpr const char *parameters = "Param";
-        static constexpr const char *mailAuthor = "N4";
-        static constexpr const char *openHomePage = "N5";
-        static constexpr const char *showAbout = "About";
-        static constexpr const char *settingsSeparator = "N2";
-        static constexpr const char *showSettings = "N6";
-        static constexpr const char *exitProgram = "FileExitItem1";
-        // A person's item and its commands: the prefix followed by the person's index.
-        static constexpr const char *personItem = "NewItem";
+        // The person commands: the prefix followed by the person's index.
         static constexpr const char *showCalendar = "ShowKelvora";
         static constexpr const char *printMonth = "PrintKelvora";
         static constexpr const char *exportWorkbook = "ToExcelKelvora";
@@ -103,7 +98,6 @@ public:
         static constexpr const char *changesSeparator = "aSeparator";
         static constexpr const char *editPerson = "EditItem";
         static constexpr const char *deletePerson = "DeleteItem";
-        static QString ofPerson(const char *prefix, int index) { return QLatin1String(prefix) + QString::number(index); }
     };
 
     // Start (FormCreate): single-instance test, tray icon, first menu build.
@@ -142,7 +136,7 @@ public:
         return window;
     }
 
-    QMenu *trayMenu = nullptr;
+    TrayMenu *trayMenu = nullptr;
     // Runs only while there is something to wait for: a notification area
     // to show the icon in, or a bad settings file to be mended.
     QTimer *dayTimer = nullptr;
@@ -150,8 +144,12 @@ public:
     QAction *aboutItem = nullptr;
     QAction *settingsItem = nullptr;
 
-    // The tray icon and the ImageList2 picture it shows (2 or 9).
+    // The icon in an XEmbed notification area (none until one is needed)
+    // and the ImageList2 picture the icon shows (2 or 9).
     QSystemTrayIcon *trayIcon() const { return m_tray; }
+    // The icon and the menu on a StatusNotifierItem panel (none without a session bus).
+    StatusNotifier *statusNotifier() const { return m_sni; }
+    MenuExport *menuExport() const { return m_export; }
     int trayPicture() const { return m_trayPicture; }
     bool trayIconShown() const { return m_trayShown; }
 
@@ -184,6 +182,9 @@ public:
     void checkDay();
     // The tray callback: left or right button over the icon.
     void trayActivated(QSystemTrayIcon::ActivationReason reason);
+    // A StatusNotifierItem panel's Activate or ContextMenu, at the place it
+    // gives, from the panel at bus name `client`.
+    void panelClicked(const QPoint &place, const QString &client);
     // The desktop session ends: leave without asking.
     void endSession();
 
@@ -197,25 +198,22 @@ private:
     };
     static FileIdentity identityOf(const QString &path);
 
-    void buildFixedItems();
+    void buildMenu();
     // Runs a command whose window is shown while its own menu item is greyed;
     // the rest of the menu stays usable.
     void showWithItemGreyed(QAction *item, const std::function<void()> &show);
-    QAction *addFixedAction(QMenu *menu, const char *name, const QString &picture, const QString &caption);
-    // The person items, from the top: one plain item per person, kept from
-    // one rebuild to the next and brought up to date in place.
-    void updatePersonItems(const QList<bool> &birthday);
-    // The one person submenu every person item opens, made with the first
-    // person; its commands are named and tagged for a person when it opens.
-    void makePersonMenu();
-    void fillPersonMenu(QAction *personItem);
-    void personItemHovered(QAction *item);
     void showTrayPicture(int picture);
+    // Puts the icon where it is seen: on a StatusNotifierItem panel when one
+    // is there, else in an XEmbed notification area, else nowhere yet.
+    void placeTrayIcon();
+    bool xembedAreaPresent() const;
+    // The menu of our own opens at the icon: beside it, on the side towards
+    // the middle of the screen.
+    void popUpMenuBy(const QRect &icon);
     void hideTrayIcon();
     void hideHostWindow();
     // Starts the day timer while it has something to wait for, stops it after.
     void updateDayTimer();
-    bool notificationAreaPresent() const;
     // Asks `text` in the confirmation dialog: Ok "Да", Cancel "Нет".
     DialogResult confirm(const QString &text);
     // A question already open (delete or exit) is brought to the front, and
@@ -236,6 +234,8 @@ private:
     DayWatch *m_dayWatch = nullptr;
 
     QSystemTrayIcon *m_tray = nullptr;
+    StatusNotifier *m_sni = nullptr;
+    MenuExport *m_export = nullptr;
     int m_trayPicture = -1;
     bool m_trayShown = false;
     bool m_trayAnnounced = false;
@@ -254,11 +254,4 @@ private:
 
     QList<QPointer<QWidget>> m_windows;
 
-    QMenu *m_personMenu = nullptr;
-    // The submenu's own item stands for no person and is never shown: kept
-    // outside the menu, which holds only the layout's items.
-    std::unique_ptr<QAction> m_personMenuOwnItem;
-    QList<QAction *> m_personCommands;
-    // The person item whose commands the submenu carries now.
-    QPointer<QAction> m_personMenuFor;
 };

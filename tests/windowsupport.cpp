@@ -24,6 +24,8 @@ ShellOptions HostOptions(const QString &folder, std::function<bool()> trayAvaila
     options.lockPath = QDir(folder).filePath(QStringLiteral("kelvora-test.lock"));
     options.trayAvailable = std::move(trayAvailable);
     options.paper = &LinkedPaper();
+    // Never a panel of the desktop the tests happen to run on.
+    options.statusNotifier = false;
     return options;
 }
 

@@ -16,8 +16,9 @@ class QWidget;
 namespace TestSupport {
 
 // Options for a host that neither meets a running program nor another test:
-// its own lock in `folder`, a notification area as `trayAvailable` says, and
-// the paper code linked into the test instead of the module.
+// its own lock in `folder`, an XEmbed notification area as `trayAvailable`
+// says and no StatusNotifierItem panel, and the paper code linked into the
+// test instead of the module.
 ShellOptions HostOptions(const QString &folder, std::function<bool()> trayAvailable = [] { return true; });
 
 // Runs `answer` on the next application-modal window named `objectName` as

@@ -12,6 +12,15 @@
                             which reference picture the item shows: the name of
                             the REFDIR/<name>-<W>x<H>.argb file closest to its
                             IconPixmap, or "unknown" when none is close
+    sni.py menu SERVICE [REFDIR]
+                            the item's exported menu as a panel reads it
+                            (GetLayout of the whole menu): a line per item,
+                            indented by level: its caption ("-" a separator),
+                            "[greyed]" when disabled, "<name>" for a picture
+                            equal to REFDIR/<name>.png, "<picture>" for another
+    sni.py click SERVICE CAPTION[/CAPTION...]
+                            the panel's click on the item at that caption path
+                            (the menu opened and closed around it, as panels do)
 
 Qt reads the watcher's properties through introspection, so they are declared
 in the introspection data, not only answered.
@@ -29,6 +38,7 @@ WATCHER_PATH = "/StatusNotifierWatcher"
 ITEM = "org.kde.StatusNotifierItem"
 ITEM_PATH = "/StatusNotifierItem"
 PROPS = "org.freedesktop.DBus.Properties"
+MENU = "com.canonical.dbusmenu"
 
 INTROSPECTION = """<!DOCTYPE node PUBLIC "-//freedesktop//DTD D-BUS Object Introspection 1.0//EN"
  "http://www.freedesktop.org/standards/dbus/1.0/introspect.dtd">
@@ -154,6 +164,62 @@ def picture(service, refdir):
     return 0
 
 
+def menu_object(service):
+    bus = dbus.SessionBus()
+    item = item_object(service)
+    path = item.Get(ITEM, "Menu", dbus_interface=PROPS)
+    return bus.get_object(item.bus_name, path)
+
+
+def layout(service):
+    revision, root = menu_object(service).GetLayout(0, -1, dbus.Array([], signature="s"),
+                                                     dbus_interface=MENU)
+    return root
+
+
+def menu_lines(node, refs, depth=0):
+    lines = []
+    for child in node[2]:
+        cid, props, _ = child
+        if props.get("type") == "separator":
+            text = "-"
+        else:
+            text = str(props.get("label", "")).replace("__", "_")
+            if not props.get("enabled", True):
+                text += " [greyed]"
+            if "icon-data" in props:
+                data = bytes(props["icon-data"])
+                text += " <%s>" % refs.get(data, "picture")
+        lines.append("  " * depth + text)
+        lines += menu_lines(child, refs, depth + 1)
+    return lines
+
+
+def print_menu(service, refdir=None):
+    refs = {}
+    for ref in glob.glob(os.path.join(refdir, "*.png")) if refdir else []:
+        with open(ref, "rb") as f:
+            refs[f.read()] = os.path.basename(ref)[:-4]
+    print("\n".join(menu_lines(layout(service), refs)))
+    return 0
+
+
+def click(service, caption_path):
+    node = layout(service)
+    for caption in caption_path.split("/"):
+        found = [c for c in node[2] if str(c[1].get("label", "")).replace("__", "_") == caption]
+        if not found:
+            print("no item %r" % caption, file=sys.stderr)
+            return 1
+        node = found[0]
+    menu = menu_object(service)
+    empty = dbus.String("", variant_level=1)
+    menu.Event(0, "opened", empty, dbus.UInt32(0), dbus_interface=MENU)
+    menu.Event(node[0], "clicked", empty, dbus.UInt32(0), dbus_interface=MENU)
+    menu.Event(0, "closed", empty, dbus.UInt32(0), dbus_interface=MENU)
+    return 0
+
+
 def main(argv):
     if len(argv) >= 2 and argv[1] == "watcher":
         run_watcher()
@@ -170,6 +236,10 @@ def main(argv):
         return 0
     if len(argv) == 4 and argv[1] == "picture":
         return picture(argv[2], argv[3])
+    if len(argv) in (3, 4) and argv[1] == "menu":
+        return print_menu(argv[2], argv[3] if len(argv) == 4 else None)
+    if len(argv) == 4 and argv[1] == "click":
+        return click(argv[2], argv[3])
     print(__doc__, file=sys.stderr)
     return 2
 

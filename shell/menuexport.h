@@ -1,0 +1,72 @@
+#pragma once
+// The tray menu as a panel draws it: the same items, in the same order, with
+// the same captions, pictures, separators, submenus and greyed state, served
+// over D-Bus (com.canonical.dbusmenu). A panel's click runs the command the
+// same item runs in the program's own menu, for the person it belongs to.
+#include <QDBusVirtualObject>
+#include <QElapsedTimer>
+#include <QHash>
+
+#include <functional>
+
+class QAction;
+class QDBusArgument;
+class QIcon;
+class TrayMenu;
+
+class MenuExport : public QDBusVirtualObject {
+    Q_OBJECT
+public:
+    static constexpr const char *Path = "/MenuBar";
+
+    // `menuEnabled` is the menu flag: cleared, every item shows greyed and
+    // none runs.
+    MenuExport(TrayMenu *menu, std::function<bool()> menuEnabled, QObject *parent = nullptr);
+    ~MenuExport() override;
+
+    // Serves the menu on `connection`; false when another object holds the path.
+    bool publish(const QDBusConnection &connection);
+    void withdraw();
+
+    // Something a panel shows changed (the family, the day's pictures, the
+    // menu flag): panels are told once the current event has been handled.
+    void changed();
+    quint32 revision() const { return m_revision; }
+
+    // Whether the panel at `client` (a bus name) opened or closed the menu
+    // just now: its own Activate or ContextMenu then needs no second menu.
+    bool shownRecentlyBy(const QString &client) const;
+
+    QString introspect(const QString &path) const override;
+    bool handleMessage(const QDBusMessage &message, const QDBusConnection &connection) override;
+
+    // Writes item `id` with its properties (all when `names` is empty) and
+    // its children `depth` levels down (-1: all). Used by the reply's marshalling.
+    void writeItem(QDBusArgument &arg, int id, int depth, const QStringList &names) const;
+    // Writes the properties of item `id` (GetGroupProperties).
+    void writeProperties(QDBusArgument &arg, int id, const QStringList &names) const;
+
+private:
+    struct Item;
+    Item itemOf(int id) const;
+    QList<int> childrenOf(const Item &item) const;
+    int idOfAction(QAction *action) const;
+    void writeProperties(QDBusArgument &arg, const Item &item, const QStringList &names) const;
+    QVariantMap properties(const Item &item) const;
+    QByteArray pictureData(const QIcon &icon) const;
+    bool activate(int id);
+    void noteShown(const QString &client);
+    void announce();
+
+    TrayMenu *m_menu;
+    std::function<bool()> m_menuEnabled;
+    // The fixed items, by id - 1: those of the menu's own level, then those of "Параметры...".
+    QList<QAction *> m_fixed;
+    quint32 m_revision = 1;
+    bool m_announcePending = false;
+    bool m_published = false;
+    QString m_connectionName;
+    mutable QHash<qint64, QByteArray> m_pictures;
+    QHash<QString, qint64> m_shownBy; // client -> when, on m_clock
+    QElapsedTimer m_clock;
+};

@@ -375,9 +375,12 @@ void TrayHost::panelClicked(const QPoint &place, const QString &client)
     // panel outside it would not close the menu. Those panels draw the menu.
     if (QGuiApplication::platformName() == QLatin1String("wayland") || qEnvironmentVariableIsSet("WAYLAND_DISPLAY"))
         return;
-    // The panel gives the place in pixels of the screen.
-    const qreal ratio = qApp->devicePixelRatio();
-    popUpMenuBy(place.isNull() ? QRect() : QRect(QPointF(place / ratio).toPoint(), QSize(1, 1)));
+    // The panel gives the place in pixels of the screen; Qt moves a menu
+    // that does not fit there onto the screen.
+    if (place.isNull())
+        popUpMenuBy(QRect());
+    else
+        trayMenu->popup((QPointF(place) / qApp->devicePixelRatio()).toPoint());
 }
 
 void TrayHost::popUpMenuBy(const QRect &icon)

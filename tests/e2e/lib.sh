@@ -256,12 +256,14 @@ e2e_wait_sni_item() {
 }
 e2e_sni() { /usr/bin/python3 "$E2E_LIB_DIR/sni.py" "$1" "$E2E_SNI_ITEM" "${@:2}"; }
 
-# e2e_sni_open_menu Activate|ContextMenu: the panel's left or right click
-# with the pointer at the panel's corner; waits for the menu like e2e_open_menu.
+# e2e_sni_open_menu Activate|ContextMenu: the panel's left or right click at
+# the panel's corner (700,10), with the pointer far from there, as it is on a
+# panel the program's X connection does not see; waits for the menu like
+# e2e_open_menu.
 e2e_sni_open_menu() {
   local before
   before=$(e2e_window_ids)
-  xdotool mousemove 700 10
+  xdotool mousemove 100 400
   sleep 0.2
   e2e_sni call "$1" 700 10 || return 1
   e2e_wait_window "" "$before" || return 1

@@ -18,6 +18,9 @@
                             indented by level: its caption ("-" a separator),
                             "[greyed]" when disabled, "<name>" for a picture
                             equal to REFDIR/<name>.png, "<picture>" for another
+    sni.py updated SERVICE SECONDS
+                            waits for the menu's LayoutUpdated signal, after
+                            printing "listening" once it can hear it
     sni.py click SERVICE CAPTION[/CAPTION...]
                             the panel's click on the item at that caption path
                             (the menu opened and closed around it, as panels do)
@@ -220,6 +223,26 @@ def click(service, caption_path):
     return 0
 
 
+def wait_updated(service, seconds):
+    import dbus.mainloop.glib
+    from gi.repository import GLib
+
+    dbus.mainloop.glib.DBusGMainLoop(set_as_default=True)
+    menu = menu_object(service)
+    loop = GLib.MainLoop()
+    heard = []
+
+    def updated(revision, parent):
+        heard.append(int(revision))
+        loop.quit()
+
+    menu.connect_to_signal("LayoutUpdated", updated, dbus_interface=MENU)
+    GLib.timeout_add(int(float(seconds) * 1000), loop.quit)
+    print("listening", flush=True)
+    loop.run()
+    return 0 if heard else 1
+
+
 def main(argv):
     if len(argv) >= 2 and argv[1] == "watcher":
         run_watcher()
@@ -238,6 +261,8 @@ def main(argv):
         return picture(argv[2], argv[3])
     if len(argv) in (3, 4) and argv[1] == "menu":
         return print_menu(argv[2], argv[3] if len(argv) == 4 else None)
+    if len(argv) == 4 and argv[1] == "updated":
+        return wait_updated(argv[2], argv[3])
     if len(argv) == 4 and argv[1] == "click":
         return click(argv[2], argv[3])
     print(__doc__, file=sys.stderr)

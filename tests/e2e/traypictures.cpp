@@ -1,6 +1,8 @@
 // Writes the two pictures of the tray icon as a StatusNotifierItem panel
 // receives them (ARGB32, network byte order), so a test can tell which one
-// the program shows: ordinary-WxH.argb and birthday-WxH.argb.
+// the program shows: ordinary-WxH.argb and birthday-WxH.argb; and every
+// picture of the menu as the panel receives it with the menu (PNG, 16 x 16):
+// menu/people-NN.png, menu/command-N.png, menu/<fixed item's picture>.png.
 // Usage: e2e_traypictures <folder>
 #include "resources/pictures.h"
 
@@ -36,5 +38,18 @@ int main(int argc, char **argv)
                 return 1;
         }
     }
+    out.mkpath(QStringLiteral("menu"));
+    const auto save = [&](const QIcon &icon, const QString &name) {
+        return icon.pixmap(QSize(16, 16)).save(out.filePath(QStringLiteral("menu/%1.png").arg(name)), "PNG");
+    };
+    for (int i = 0; i < Pictures::imageList1Count(); ++i)
+        if (!save(Pictures::imageList1(i), QStringLiteral("people-%1").arg(i, 2, 10, QLatin1Char('0'))))
+            return 1;
+    for (int i = 0; i < Pictures::imageList2Count(); ++i)
+        if (!save(Pictures::imageList2(i), QStringLiteral("command-%1").arg(i)))
+            return 1;
+    for (const char *name : {"heart", "wrench", "exit", "envelope", "house", "bubble", "gear"})
+        if (!save(Pictures::fixedItem(QLatin1String(name)), QLatin1String(name)))
+            return 1;
     return 0;
 }

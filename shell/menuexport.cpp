@@ -39,6 +39,7 @@ struct LayoutNode {
     int id = 0;
     int depth = 0;
     QStringList names;
+    bool asked = false;
 };
 
 // One item's properties, and those of several items (GetGroupProperties).
@@ -141,7 +142,7 @@ Q_DECLARE_METATYPE(PropertyGroup)
 QDBusArgument &operator<<(QDBusArgument &arg, const LayoutNode &node)
 {
     if (node.menu) {
-        node.menu->writeItem(arg, node.id, node.depth, node.names);
+        node.menu->writeItem(arg, node.id, node.depth, node.names, node.asked);
     } else {
         arg.beginStructure();
         arg << 0;
@@ -264,6 +265,20 @@ bool MenuExport::shownRecentlyBy(const QString &client) const
 }
 
 void MenuExport::noteShown(const QString &client) { m_shownBy.insert(client, m_clock.elapsed()); }
+
+bool MenuExport::expand(const Item &item)
+{
+    if (item.kind != Item::Person)
+        return false;
+    if (m_expandedGeneration != m_menu->familyGeneration()) {
+        m_expanded.clear();
+        m_expandedGeneration = m_menu->familyGeneration();
+    }
+    if (m_expanded.contains(item.person))
+        return false;
+    m_expanded.insert(item.person);
+    return true;
+}
 
 MenuExport::Item MenuExport::itemOf(int id) const
 {
@@ -421,16 +436,18 @@ void MenuExport::writeProperties(QDBusArgument &arg, const Item &item, const QSt
     arg.endMap();
 }
 
-void MenuExport::writeItem(QDBusArgument &arg, int id, int depth, const QStringList &names) const
+void MenuExport::writeItem(QDBusArgument &arg, int id, int depth, const QStringList &names, bool asked) const
 {
     const Item item = itemOf(id);
     arg.beginStructure();
     arg << id;
     writeProperties(arg, item, names);
     arg.beginArray(QMetaType::fromType<QDBusVariant>());
-    if (depth != 0) {
+    const bool opened = item.kind != Item::Person || asked
+        || (m_expandedGeneration == m_menu->familyGeneration() && m_expanded.contains(item.person));
+    if (depth != 0 && opened) {
         for (int child : childrenOf(item))
-            arg << QDBusVariant(QVariant::fromValue(LayoutNode{this, child, depth < 0 ? -1 : depth - 1, names}));
+            arg << QDBusVariant(QVariant::fromValue(LayoutNode{this, child, depth < 0 ? -1 : depth - 1, names, false}));
     }
     arg.endArray();
     arg.endStructure();
@@ -487,7 +504,7 @@ bool MenuExport::handleMessage(const QDBusMessage &message, const QDBusConnectio
         if (itemOf(parent).kind == Item::None)
             return fail(QStringLiteral("No such item"));
         return reply({QVariant::fromValue(m_revision),
-                      QVariant::fromValue(LayoutNode{this, parent, args.at(1).toInt(), args.at(2).toStringList()})});
+                      QVariant::fromValue(LayoutNode{this, parent, args.at(1).toInt(), args.at(2).toStringList(), true})});
     }
     if (member == QLatin1String("GetGroupProperties") && message.signature() == QLatin1String("aias")) {
         QList<int> ids;
@@ -509,6 +526,9 @@ bool MenuExport::handleMessage(const QDBusMessage &message, const QDBusConnectio
         const QString event = args.at(1).toString();
         if (id == 0 && (event == QLatin1String("opened") || event == QLatin1String("closed")))
             noteShown(message.service());
+        // A panel that opens a submenu without asking first is told to read it.
+        if (event == QLatin1String("opened") && expand(itemOf(id)))
+            changed();
         if (event == QLatin1String("clicked") && !activate(id))
             return fail(QStringLiteral("No such item"));
         return reply({});
@@ -527,6 +547,8 @@ bool MenuExport::handleMessage(const QDBusMessage &message, const QDBusConnectio
             events.endStructure();
             if (id == 0 && (event == QLatin1String("opened") || event == QLatin1String("closed")))
                 noteShown(message.service());
+            if (event == QLatin1String("opened") && expand(itemOf(id)))
+                changed();
             if (event == QLatin1String("clicked") ? !activate(id) : itemOf(id).kind == Item::None)
                 errors.append(id);
         }
@@ -535,21 +557,26 @@ bool MenuExport::handleMessage(const QDBusMessage &message, const QDBusConnectio
     }
     if (member == QLatin1String("AboutToShow") && message.signature() == QLatin1String("i")) {
         const int id = args.at(0).toInt();
-        if (itemOf(id).kind == Item::None)
+        const Item item = itemOf(id);
+        if (item.kind == Item::None)
             return fail(QStringLiteral("No such item"));
         if (id == 0)
             noteShown(message.service());
-        return reply({false});
+        return reply({expand(item)});
     }
     if (member == QLatin1String("AboutToShowGroup") && message.signature() == QLatin1String("ai")) {
+        QList<int> updates;
         QList<int> errors;
         for (int id : qdbus_cast<QList<int>>(args.at(0))) {
-            if (itemOf(id).kind == Item::None)
+            const Item item = itemOf(id);
+            if (item.kind == Item::None)
                 errors.append(id);
-            else if (id == 0)
+            else if (expand(item))
+                updates.append(id);
+            if (id == 0)
                 noteShown(message.service());
         }
-        return reply({QVariant::fromValue(QList<int>()), QVariant::fromValue(errors)});
+        return reply({QVariant::fromValue(updates), QVariant::fromValue(errors)});
     }
     connection.send(message.createErrorReply(QDBusError::UnknownMethod, QStringLiteral("No such method")));
     return true;

@@ -3,9 +3,14 @@
 // the same captions, pictures, separators, submenus and greyed state, served
 // over D-Bus (com.canonical.dbusmenu). A panel's click runs the command the
 // same item runs in the program's own menu, for the person it belongs to.
+//
+// A person's commands are sent once the panel is about to show them: the
+// whole menu of a large family would otherwise be ten items a person, most
+// of the time of every answer, for submenus nobody opens.
 #include <QDBusVirtualObject>
 #include <QElapsedTimer>
 #include <QHash>
+#include <QSet>
 
 #include <functional>
 
@@ -41,8 +46,10 @@ public:
     bool handleMessage(const QDBusMessage &message, const QDBusConnection &connection) override;
 
     // Writes item `id` with its properties (all when `names` is empty) and
-    // its children `depth` levels down (-1: all). Used by the reply's marshalling.
-    void writeItem(QDBusArgument &arg, int id, int depth, const QStringList &names) const;
+    // its children `depth` levels down (-1: all); below the item asked for,
+    // a person's commands only once the panel has opened them. Used by the
+    // reply's marshalling.
+    void writeItem(QDBusArgument &arg, int id, int depth, const QStringList &names, bool asked) const;
     // Writes the properties of item `id` (GetGroupProperties).
     void writeProperties(QDBusArgument &arg, int id, const QStringList &names) const;
 
@@ -56,6 +63,8 @@ private:
     QByteArray pictureData(const QIcon &icon) const;
     bool activate(int id);
     void noteShown(const QString &client);
+    // A person's commands are about to show: true when the panel has not had them.
+    bool expand(const Item &item);
     void announce();
 
     TrayMenu *m_menu;
@@ -68,5 +77,9 @@ private:
     QString m_connectionName;
     mutable QHash<qint64, QByteArray> m_pictures;
     QHash<QString, qint64> m_shownBy; // client -> when, on m_clock
+    // The people whose commands panels have opened, in the family generation
+    // m_expandedGeneration.
+    QSet<int> m_expanded;
+    quint32 m_expandedGeneration = 0;
     QElapsedTimer m_clock;
 };

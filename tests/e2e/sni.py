@@ -175,9 +175,20 @@ def menu_object(service):
 
 
 def layout(service):
-    revision, root = menu_object(service).GetLayout(0, -1, dbus.Array([], signature="s"),
-                                                     dbus_interface=MENU)
-    return root
+    """The whole menu, a submenu read when it is about to show, as panels do."""
+    menu = menu_object(service)
+    no_names = dbus.Array([], signature="s")
+
+    def complete(node):
+        cid, props, children = node
+        if props.get("children-display") == "submenu" and not children:
+            menu.AboutToShow(cid, dbus_interface=MENU)
+            _, node = menu.GetLayout(cid, -1, no_names, dbus_interface=MENU)
+            cid, props, children = node
+        return (cid, props, [complete(c) for c in children])
+
+    revision, root = menu.GetLayout(0, -1, no_names, dbus_interface=MENU)
+    return complete(root)
 
 
 def menu_lines(node, refs, depth=0):

@@ -14,6 +14,7 @@
 
 #include <QApplication>
 #include <QElapsedTimer>
+#include <QFileInfo>
 #include <QMenu>
 #include <QStandardPaths>
 #include <QTemporaryDir>
@@ -75,6 +76,49 @@ int main(int argc, char **argv)
                         full = !full;
                         big.rebuildMenu();
                     }));
+    }
+
+    // The largest families the loader takes, and one it refuses: the start
+    // (read and menu built) and the menu's first opening. The largest file
+    // holds as many people as accepted, with names that fill the size limit.
+    {
+        auto family = [](int count, int nameLength) {
+            PersonList list;
+            for (int i = 0; i < count; ++i) {
+                QString name = QStringLiteral("Человек %1 ").arg(i);
+                name += QString(std::max<qsizetype>(0, nameLength - name.size()), QChar(u'ж'));
+                list.append({name, quint8(1 + i % 28), quint8(1 + i % 12), quint16(1950 + i % 70), quint8(i % 2),
+                             quint8(i % 32)});
+            }
+            return list;
+        };
+        const int longest = int(MaxSettingsFileSize / MaxSettingsPeople) - 26;
+        const struct {
+            const char *what;
+            PersonList people;
+        } starts[] = {
+            {"200000 people, refused", family(200000, 0)},
+            {"the most people accepted", family(MaxSettingsPeople, 0)},
+            {"the largest file accepted", family(MaxSettingsPeople, longest)},
+        };
+        for (const auto &start : starts) {
+            QTemporaryDir startDir;
+            const QString startIni = startDir.filePath("Kelvora.ini");
+            WriteWholeFile(startIni, SerializeSettings(start.people, CyclePeriods{}));
+            ShellOptions startOptions = options;
+            startOptions.lockPath = startDir.filePath("kelvora.lock");
+            QElapsedTimer started;
+            started.start();
+            TrayHost host(startIni, startOptions);
+            const double startMs = started.nsecsElapsed() / 1e6;
+            started.restart();
+            emit host.trayIcon()->activated(QSystemTrayIcon::Trigger);
+            const double openMs = started.nsecsElapsed() / 1e6;
+            host.trayMenu->hide();
+            std::printf("start with %s (%d people in the menu, file %.1f MB): %.0f ms, menu opened %.0f ms later "
+                        "(target 2000 ms)\n",
+                        start.what, host.state().people.count(), QFileInfo(startIni).size() / 1048576.0, startMs, openMs);
+        }
     }
 
     const int last = people.count() - 1;

@@ -219,7 +219,7 @@ bool Create(const QString &programPath)
     if (!QDir().mkpath(QFileInfo(path).absolutePath()))
         return false;
     try {
-        WriteWholeFile(path, DesktopEntry(programPath));
+        WriteWholeFile(path, DesktopEntry(programPath), NotAFile::Refused);
     } catch (const KelvoraError &) {
         return false;
     }

@@ -16,25 +16,33 @@
 #include <unistd.h>
 
 namespace {
-// Lines end at CR LF, LF or a lone CR; a last line without an end still counts.
-QList<QByteArray> SplitLines(const QByteArray &bytes)
-{
-    QList<QByteArray> lines;
-    qsizetype start = 0;
-    const qsizetype n = bytes.size();
-    for (qsizetype i = 0; i < n; ++i) {
-        const char c = bytes[i];
-        if (c != '\r' && c != '\n')
-            continue;
-        lines.append(bytes.mid(start, i - start));
-        if (c == '\r' && i + 1 < n && bytes[i + 1] == '\n')
+// Lines end at CR LF, LF or a lone CR; a last line without an end still
+// counts. Read one at a time from the file's bytes, never all kept at once.
+class Lines {
+public:
+    explicit Lines(const QByteArray &bytes) : m_data(bytes.constData()), m_size(bytes.size()) {}
+    bool atEnd() const { return m_pos >= m_size; }
+    // The next line; an empty one at the end.
+    QByteArray next()
+    {
+        qsizetype i = m_pos;
+        while (i < m_size && m_data[i] != '\r' && m_data[i] != '\n')
             ++i;
-        start = i + 1;
+        QByteArray line(m_data + m_pos, i - m_pos);
+        if (i < m_size) {
+            if (m_data[i] == '\r' && i + 1 < m_size && m_data[i + 1] == '\n')
+                ++i;
+            ++i;
+        }
+        m_pos = i;
+        return line;
     }
-    if (start < n)
-        lines.append(bytes.mid(start));
-    return lines;
-}
+
+private:
+    const char *m_data;
+    qsizetype m_size;
+    qsizetype m_pos = 0;
+};
 
 // Periods are written with the locale's decimal separator; a separator that
 // Windows-1251 has no byte for (Persian, Arabic) cannot stand in the file, so
@@ -114,24 +122,33 @@ QByteArray ReadWholeFile(const QString &path)
 }
 }
 
-void ParseSettings(const QByteArray &bytes, PersonList &people, CyclePeriods &periods)
+namespace {
+KelvoraError TooManyPeople(const QString &path)
+{
+    const QString file = path.isEmpty() ? QString() : QLatin1Char(' ') + QDir::toNativeSeparators(path);
+    return KelvoraError(QStringLiteral("Файл настроек%1 слишком велик: больше %2 человек")
+                            .arg(file, QLocale().toString(MaxSettingsPeople)));
+}
+
+void Parse(const QByteArray &bytes, PersonList &people, CyclePeriods &periods, const QString &path)
 {
     PersonList list;
     CyclePeriods per;
     const QLocale numbers = FileNumberLocale();
-    const QList<QByteArray> lines = SplitLines(bytes);
-    qsizetype i = 0;
-    while (i < lines.size()) {
-        const QByteArray &line = lines[i++];
+    Lines lines(bytes);
+    while (!lines.atEnd()) {
+        const QByteArray line = lines.next();
         if (line.isEmpty())
             continue;
         const char first = line[0];
         if (first == '[') {
+            if (list.count() == MaxSettingsPeople)
+                throw TooManyPeople(path);
             Person p;
             p.name = line.size() >= 2 ? DecodeCp1251(line.mid(1, line.size() - 2)) : QString();
             qint32 values[5];
             for (qint32 &v : values) {
-                const QString text = i < lines.size() ? DecodeCp1251(lines[i++]) : QString();
+                const QString text = DecodeCp1251(lines.next());
                 const std::optional<qint32> n = ParseInteger(text);
                 if (!n)
                     throw NotAnInteger(text);
@@ -151,8 +168,14 @@ void ParseSettings(const QByteArray &bytes, PersonList &people, CyclePeriods &pe
             (first == 'H' ? per.physical : first == 'E' ? per.emotional : per.intellectual) = *v;
         }
     }
-    people = list;
+    people = std::move(list);
     periods = per;
+}
+}
+
+void ParseSettings(const QByteArray &bytes, PersonList &people, CyclePeriods &periods)
+{
+    Parse(bytes, people, periods, QString());
 }
 
 void LoadSettingsFile(const QString &path, PersonList &people, CyclePeriods &periods)
@@ -162,7 +185,7 @@ void LoadSettingsFile(const QString &path, PersonList &people, CyclePeriods &per
         periods = CyclePeriods{};
         return;
     }
-    ParseSettings(ReadWholeFile(path), people, periods);
+    Parse(ReadWholeFile(path), people, periods, path);
 }
 
 bool NameFitsSettingsFile(const QString &name)
@@ -205,7 +228,8 @@ QByteArray SerializeSettings(const PersonList &people, const CyclePeriods &perio
 namespace {
 // A file that is there but cannot be read or understood is kept beside as
 // "<name>.bad" before a save replaces it: the people in it may exist nowhere
-// else. An older ".bad" gives way to the newer one.
+// else. An older ".bad" gives way to the newer one; whatever stands at that
+// name (another user's link included) is replaced, never written into.
 void KeepUnreadableFile(const QString &path)
 {
     const QByteArray native = QFile::encodeName(path);
@@ -229,7 +253,7 @@ void KeepUnreadableFile(const QString &path)
         return;
     } catch (const KelvoraError &) {
     }
-    WriteWholeFile(bad, bytes);
+    WriteNewFile(bad, bytes);
 }
 }
 
@@ -239,10 +263,10 @@ void SaveSettingsFile(const QString &path, const PersonList &people, const Cycle
     // A linked settings file is kept, and replaced, where the link points.
     const QString file = FollowLinks(path);
     KeepUnreadableFile(file);
-    WriteWholeFile(file, bytes);
+    WriteWholeFile(file, bytes, NotAFile::Refused);
 }
 
 void RemoveSaveLeftovers(const QString &path)
 {
-    RemoveLeftoverTemporaries(path, 'H');
+    RemoveLeftoverTemporaries(path);
 }

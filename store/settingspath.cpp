@@ -61,7 +61,7 @@ QString ChooseSettingsPath(const QString &exeFolder, const QString &userFolder,
         if (in.error() != QFileDevice::NoError)
             return beside;
         try {
-            WriteWholeFile(own, bytes);
+            WriteWholeFile(own, bytes, NotAFile::Refused);
         } catch (const KelvoraError &) {
             return beside;
         }

@@ -7,6 +7,7 @@
 #include "outputs/spreadsheetapp.h"
 #include "shell/startup.h"
 #include "shell/trayhost.h"
+#include "store/settingsfile.h"
 #include "windows/confirmdialog.h"
 #include "windows/dialogs.h"
 #include "windows/personeditor.h"
@@ -197,6 +198,7 @@ private slots:
         QTest::newRow("pipe") << "pipe" << "File access denied";
         QTest::newRow("link to /dev/zero") << "zero" << "File access denied";
         QTest::newRow("64 MB") << "huge" << "Файл настроек %1 слишком велик: больше 16 МБ";
+        QTest::newRow("too many people") << "crowd" << "Файл настроек %1 слишком велик: больше " + QLocale().toString(MaxSettingsPeople) + " человек";
     }
     void settingsFileThatIsNoPlainFile()
     {
@@ -207,6 +209,11 @@ private slots:
             QCOMPARE(::mkfifo(native.constData(), 0644), 0);
         } else if (kind == "zero") {
             QVERIFY(QFile::link("/dev/zero", ini()));
+        } else if (kind == "crowd") {
+            QStringList lines = PeriodLines();
+            for (int i = 0; i <= MaxSettingsPeople; ++i)
+                lines << PersonLines("A", 1, 2, 1980, 0, 3);
+            WriteSettingsFile(ini(), lines);
         } else {
             WriteSettingsFile(ini(), Family());
             QCOMPARE(::truncate(native.constData(), 64 << 20), 0); // sparse: takes no room
@@ -222,24 +229,30 @@ private slots:
         QVERIFY(menuOpens());
     }
 
-    // A save killed part-way leaves a hidden copy of the file beside it; the
-    // next start removes those, and nothing else.
+    // A save killed part-way leaves its temporary file beside the settings
+    // file; the next start removes those of saves whose process is gone, and
+    // never a file of the user's, whatever its name and content.
     void startRemovesLeftoversOfKilledSaves()
     {
         WriteSettingsFile(ini(), Family());
         const QByteArray family = ReadBytes(ini());
-        WriteSettingsFile(m_dir->filePath(".Kelvora.ini.a1B2c3"), Family());
-        WriteSettingsFile(m_dir->filePath(".Kelvora.ini.Zz9Zz9"), {});
-        QFile(m_dir->filePath(".Kelvora.ini.Zz9Zz9")).resize(0);
-        WriteSettingsFile(m_dir->filePath(".Kelvora.ini.bak"), Family());
-        WriteSettingsFile(m_dir->filePath(".Kelvora.ini.Backup"), {"my notes"});
-        WriteSettingsFile(m_dir->filePath("Kelvora.ini.a1B2c3"), Family());
-        QVERIFY(QDir(m_dir->path()).mkdir(".Kelvora.ini.d1r2c3"));
-        QVERIFY(QFile::link(ini(), m_dir->filePath(".Kelvora.ini.l1n2k3")));
+        const pid_t gone = ::fork();
+        if (gone == 0)
+            ::_exit(0);
+        ::waitpid(gone, nullptr, 0);
+        const QString killed = QString(".kelvora-unfinished-%1-").arg(gone);
+        WriteSettingsFile(m_dir->filePath(killed + "a1B2c3"), Family());
+        WriteSettingsFile(m_dir->filePath(killed + "Zz9Zz9"), {});
+        const QString running = QString(".kelvora-unfinished-%1-Qw3rty").arg(::getppid());
+        WriteSettingsFile(m_dir->filePath(running), Family());
+        for (const QString &own : {".Kelvora.ini.backup", ".Kelvora.ini.240101", ".Kelvora.ini.a1B2c3"})
+            WriteSettingsFile(m_dir->filePath(own), Family());
+        QVERIFY(QFile::link(ini(), m_dir->filePath(killed + "l1n2k3")));
         host();
-        QCOMPARE(FolderEntries(m_dir->path()), QStringList({".Kelvora.ini.Backup", ".Kelvora.ini.bak", ".Kelvora.ini.d1r2c3",
-                                                      ".Kelvora.ini.l1n2k3", "Kelvora.ini", "Kelvora.ini.a1B2c3",
-                                                      "kelvora-test.lock"}));
+        QStringList kept{".Kelvora.ini.240101", ".Kelvora.ini.a1B2c3", ".Kelvora.ini.backup", killed + "l1n2k3",
+                         running, "Kelvora.ini", "kelvora-test.lock"};
+        kept.sort();
+        QCOMPARE(FolderEntries(m_dir->path()), kept);
         QCOMPARE(ReadBytes(ini()), family);
         QCOMPARE(personItems(), QStringList({"C", "B", "A"}));
         QVERIFY(m_errors.isEmpty());

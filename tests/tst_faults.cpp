@@ -275,6 +275,41 @@ private slots:
         QCOMPARE(ReadBytes(path), SerializeSettings(Family(1), {}));
     }
 
+    // In a folder shared with others (sticky and open to all, as /tmp), the
+    // links another user plants lead no write of ours into our own files: the
+    // copy of their unreadable settings file is a new file of our own, and a
+    // write through their link fails with nothing written.
+    void anotherUsersLinksAreNotWrittenThrough()
+    {
+        if (::geteuid() != 0)
+            QSKIP("a second user needs root");
+        const QString shared = m_dir->filePath("shared");
+        QVERIFY(QDir().mkdir(shared));
+        ::chmod(Native(shared).constData(), 01777);
+        const QString profile = m_dir->filePath("profile");
+        const QString report = m_dir->filePath("report.txt");
+        WriteBytes(profile, "export PATH\n");
+        WriteBytes(report, "my report\n");
+        const QByteArray foreign = "[x]\r\nseven\r\n";
+        QCOMPARE(AsOrdinaryUser([&] {
+                     WriteBytes(shared + "/Kelvora.ini", foreign);
+                     return QFile::link(profile, shared + "/Kelvora.ini.bad") && QFile::link(report, shared + "/report.txt") ? 0 : 1;
+                 }),
+                 0);
+
+        SaveSettingsFile(shared + "/Kelvora.ini", Family(), {});
+        QCOMPARE(ReadBytes(profile), QByteArray("export PATH\n"));
+        const QFileInfo bad(shared + "/Kelvora.ini.bad");
+        QVERIFY(!bad.isSymLink());
+        QCOMPARE(bad.ownerId(), ::geteuid());
+        QCOMPARE(ReadBytes(bad.filePath()), foreign);
+        QCOMPARE(ReadBytes(shared + "/Kelvora.ini"), SerializeSettings(Family(), {}));
+
+        QCOMPARE(ErrorOf([&] { WriteWholeFile(shared + "/report.txt", "text"); }),
+                 "Ссылка " + shared + "/report.txt принадлежит другому пользователю: по ней ничего не записано.");
+        QCOMPARE(ReadBytes(report), QByteArray("my report\n"));
+    }
+
     // A folder closed to the user: a file open to them is written in place,
     // and a write that fails there gives the file its old content back; a new
     // file or a read-only one is refused.

@@ -297,6 +297,21 @@ private slots:
         QVERIFY(QFileInfo(link).isSymLink());
         QCOMPARE(ReadFile(real), QByteArray("H23\r\nE28\r\nI33\r\n"));
 
+        // ".." in a link's target goes up from where the link leads: with
+        // "share" on another disk, the file the save writes is the one the
+        // next load reads.
+        for (const char *folder : {"home/.local/family", "disk/share/Лунофар", "disk/family"})
+            QVERIFY(QDir(links.path()).mkpath(folder));
+        QVERIFY(QFile::link(links.filePath("disk/share"), links.filePath("home/.local/share")));
+        const QString shared = links.filePath("home/.local/share/Лунофар/Kelvora.ini");
+        QVERIFY(QFile::link("../../family/Kelvora.ini", shared));
+        SaveSettingsFile(shared, Family(), CyclePeriods{});
+        PersonList back;
+        CyclePeriods perBack;
+        LoadSettingsFile(shared, back, perBack);
+        QCOMPARE(back, Family());
+        QVERIFY(QFileInfo::exists(links.filePath("disk/family/Kelvora.ini")));
+
         const QString twin = links.filePath("twin.ini");
         QCOMPARE(::link(QFile::encodeName(real).constData(), QFile::encodeName(twin).constData()), 0);
         SaveSettingsFile(twin, Family(), CyclePeriods{});
@@ -310,6 +325,18 @@ private slots:
         for (const QString &folder : {links.path(), links.filePath("real")})
             for (const QString &name : QDir(folder).entryList(QDir::Files | QDir::Hidden | QDir::System))
                 QVERIFY2(!name.startsWith('.'), qPrintable(name)); // no temporary left
+    }
+
+    // Any name the folder takes can be written: 255 bytes, here 127 Cyrillic
+    // letters and a dot.
+    void longestNamesAreWritten()
+    {
+        const QString longest = m_dir.filePath(QString(127, QChar(u'Ж')) + ".");
+        QCOMPARE(QFile::encodeName(QFileInfo(longest).fileName()).size(), 255);
+        SaveSettingsFile(longest, Family(), CyclePeriods{});
+        WriteWholeFile(longest, "text");
+        QCOMPARE(ReadFile(longest), QByteArray("text"));
+        QVERIFY(QFile::remove(longest));
     }
 };
 

@@ -29,9 +29,11 @@ public:
                                    const QString &daysLivedLine) = 0;
     virtual QString writeYearWorkbookToNewFile(const SharedState &state) = 0;
 
-    // The module, loaded on first use from the folder the package puts it in
-    // (relative to the executable's), else from the executable's own folder.
-    // Throws KelvoraError naming the file when it is missing or will not load.
+    // The module, loaded on first use from the executable's own folder, else
+    // from the one the package puts it in (fixed relative to the executable's
+    // at build time); only a file that root or the user owns and no one else
+    // may write, in such a folder. Throws KelvoraError naming the file when
+    // it is missing or will not load.
     static Paper &get();
     // The module's file name, and where get() looks for it.
     static QString moduleFileName();

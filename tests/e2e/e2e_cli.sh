@@ -65,6 +65,12 @@ printf 'earlier content\r\n' >"$OUT/petr.txt"
 succeeds --text "Пётр Ёлкин" --year 2024 -o petr.txt
 cmp "$OUT/petr.txt" "$OUT/stdout.txt" || e2e_fail "the file and standard output differ"
 
+# No file to replace: standard output, a pipe, the null device take the text as it is.
+succeeds --text 1 --year 2024 -o /dev/stdout
+cmp "$E2E_WORK/stdout" "$OUT/stdout.txt" || e2e_fail "-o /dev/stdout differs from standard output"
+(cd "$OUT" && "$E2E_APP" --text 1 --year 2024 -o /dev/stdout) | cmp - "$OUT/stdout.txt" || e2e_fail "-o /dev/stdout into a pipe"
+succeeds --text 0 -o /dev/null
+
 succeeds --xlsx 0 --year 2025 -o anna.xlsx
 unzip -p "$OUT/anna.xlsx" xl/sharedStrings.xml | grep -q '<t>Биоритмы на 2025 год</t>' ||
   e2e_fail "the workbook is not of 2025"
@@ -108,4 +114,31 @@ for output in "--xlsx 0 -o alone.xlsx" "--pdf 0 --month 3 -o alone.pdf"; do
   fails 1 "Не найден модуль печати и таблиц" $output
 done
 [ ! -e "$OUT/alone.xlsx" ] && [ ! -e "$OUT/alone.pdf" ] || e2e_fail "a file written without the module"
+
+# Code runs only from the program's own folders: beside a copy of the program
+# in a folder open to all, a module another user planted where the install
+# location would be never runs; the module beside the program does, and only
+# while no one else may write it.
+if [ "$(id -u)" -eq 0 ] && command -v cc >/dev/null; then
+  chmod 755 "$E2E_WORK"
+  SHARED=$E2E_WORK/shared
+  mkdir "$SHARED" "$SHARED/app"
+  chmod 1777 "$SHARED"
+  cp "$E2E_WORK/app/kelvora" "$E2E_WORK/app/libkelvora_paper.so" "$E2E_INI" "$SHARED/app/"
+  PLANTED=$SHARED/lib/$(cc -print-multiarch)/kelvora
+  printf '#include <stdio.h>\n__attribute__((constructor)) static void planted(void) { fclose(fopen("%s", "w")); }\n' \
+    "$SHARED/planted-ran" >"$E2E_WORK/planted.c"
+  cc -shared -fPIC -o "$E2E_WORK/planted.so" "$E2E_WORK/planted.c" || e2e_fail "cannot build the planted module"
+  chmod 644 "$E2E_WORK/planted.so"
+  setpriv --reuid=65534 --regid=65534 --clear-groups sh -c \
+    "mkdir -p '$PLANTED' && cp '$E2E_WORK/planted.so' '$PLANTED/libkelvora_paper.so'" || e2e_fail "cannot plant the module"
+  E2E_APP=$SHARED/app/kelvora
+  succeeds --xlsx 0 -o shared.xlsx
+  [ ! -e "$SHARED/planted-ran" ] || e2e_fail "the planted module ran"
+  chmod g+w "$SHARED/app/libkelvora_paper.so"
+  fails 1 "Не найден модуль печати и таблиц" --xlsx 0 -o open.xlsx
+  [ ! -e "$SHARED/planted-ran" ] && [ ! -e "$OUT/open.xlsx" ] || e2e_fail "a module others may write was loaded"
+else
+  e2e_log "planted module: skipped (needs root and cc)"
+fi
 e2e_log "ok"

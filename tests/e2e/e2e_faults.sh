@@ -53,7 +53,7 @@ sleep 0.5
 no_windows || e2e_fail "a second box followed the first"
 e2e_kelvora_running || e2e_fail "the program ended on a full disk"
 cmp -s "$E2E_INI" "$E2E_WORK/original.ini" || e2e_fail "the settings file changed"
-[ -z "$(find "$E2E_WORK/app" -name '.Kelvora*')" ] || e2e_fail "a half-written file was left"
+[ -z "$(find "$E2E_WORK/app" -name '.*')" ] || e2e_fail "a half-written file was left"
 
 # The text file of the same person: the same kind of failure, no file left.
 EXPORT=$E2E_WORK/export

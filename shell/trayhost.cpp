@@ -53,6 +53,7 @@ struct PersonCommand {
 using Names = TrayHost::Names;
 const PersonCommand PersonCommands[] = {
     {Names::showCalendar, "На экран", 6, &TrayHost::showCalendar},
+    {Names::showChart, "График", 10, &TrayHost::showChart},
     {Names::printMonth, "На принтер", 4, &TrayHost::printMonth},
     {Names::exportWorkbook, "MS Excel", 5, &TrayHost::exportWorkbook},
     {Names::saveTextFile, "В файл...", 7, &TrayHost::saveTextFile},

@@ -22,6 +22,7 @@ class QLockFile;
 class QTimer;
 class DayWatch;
 class CalendarWindow;
+class ChartWindow;
 class PersonEditor;
 class AboutWindow;
 class ReportHolder;
@@ -95,6 +96,7 @@ public:
         // A person's item and its commands: the prefix followed by the person's index.
         static constexpr const char *personItem = "NewItem";
         static constexpr const char *showCalendar = "ShowKelvora";
+        static constexpr const char *showChart = "ChartKelvora";
         static constexpr const char *printMonth = "PrintKelvora";
         static constexpr const char *exportWorkbook = "ToExcelKelvora";
         static constexpr const char *saveTextFile = "ToFileKelvora";
@@ -125,6 +127,7 @@ public:
 
     // The host's windows; owned by the host, each made once and reused.
     HostWindow<CalendarWindow> calendarWindow;
+    HostWindow<ChartWindow> chartWindow;
     HostWindow<PersonEditor> personEditor;
     HostWindow<AboutWindow> aboutWindow;
     HostWindow<ReportHolder> reportHolder;
@@ -162,6 +165,7 @@ public:
 
     // Person commands; tag is the person's index.
     void showCalendar(int tag);       // "На экран" (ShowKelvora)
+    void showChart(int tag);          // "График" (ChartKelvora)
     void printMonth(int tag);         // "На принтер" (PrintKelvora)
     void exportWorkbook(int tag);     // "MS Excel" (ToExcelKelvora)
     void saveTextFile(int tag);       // "В файл..." (SaveKelvora)

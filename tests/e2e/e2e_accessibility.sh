@@ -47,6 +47,7 @@ e2e_open_menu 1 || e2e_fail "no menu to read"
 following=$!
 sleep 1
 e2e_keys Down Right Down
+e2e_shot 01-menu
 wait "$following" || e2e_fail "the menu could not be followed"
 TREE=$(cat "$E2E_OUT/menu.txt")
 expect "menu item 'Анна'" "menu item 'На экран'" "menu item 'График'"
@@ -65,6 +66,7 @@ e2e_wait_window_gone "$E2E_WIN" || e2e_fail "the calendar did not close"
 # when the day moves.
 read_window chart "Down Right Down Return" 784x512
 expect "'Биоритмы: Анна'" "'График'" "label 'Анна, к $(date +%d.%m.%Y) Вы прожили "
+e2e_shot 02-chart
 [ "$(grep -cE "label '(Здоровье|Эмоции|Интеллект): [-+]?[0-9]+%, «[K0+-]» [А-Яа-я ]+'" <<<"$TREE")" = 3 ] ||
   e2e_fail "the three values and marks are not read out"
 xdotool key Right

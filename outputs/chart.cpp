@@ -230,7 +230,8 @@ void Draw(QPainter &p, const QRectF &area, const Subject &s)
 
     // The curves: each day's value stands over its number.
     p.setRenderHint(QPainter::Antialiasing, true);
-    const int perDay = qBound(4, int(std::ceil(dayWidth / 3)), 32);
+    // About one point every three pixels; an even count has one at every day's start.
+    const int perDay = 2 * qBound(2, int(std::ceil(dayWidth / 6)), 16);
     const auto pointOf = [&](const QPointF &sample) {
         return QPointF(plot.left() + (sample.x() + 0.5) * dayWidth, yOf(sample.y()));
     };

@@ -49,7 +49,7 @@ std::array<Reading, 3> Readings(const Subject &subject);
 QStringList DayLines(const Subject &subject);
 
 // Cycle `cycle` (0 physical, 1 emotional, 2 intellectual) as it is drawn:
-// `perDay` evenly spaced moments a day, from half a day before the first
+// `perDay` (even) evenly spaced moments a day, from half a day before the first
 // shown day's start to half a day after the last one's, each as (days after
 // the first shown day's start, value from -1 to 1); moments before the birth
 // are left out.

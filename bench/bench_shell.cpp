@@ -1,7 +1,9 @@
 // Medians of what a user waits for in the tray program: the menu rebuild with
 // a thousand people and, for a very large family, at a change of day and after
 // a delete or an add; the calendar window from the command to the painted
-// window, and the text export after the file is chosen.
+// window; the chart window from the command to the painted window, and its
+// redraw after the day moves or the window is resized; the text export after
+// the file is chosen.
 #include "bench/median.h"
 #include "model/clock.h"
 #include "outputs/textexport.h"
@@ -10,6 +12,7 @@
 #include "store/filewrite.h"
 #include "store/settingsfile.h"
 #include "windows/calendarwindow.h"
+#include "windows/chartwindow.h"
 #include "windows/dialogs.h"
 
 #include <QApplication>
@@ -23,6 +26,23 @@
 #include <cstdio>
 #include <functional>
 #include <vector>
+
+namespace {
+// Counts the paints of the widget it watches.
+class PaintCounter : public QObject {
+public:
+    explicit PaintCounter(int &count) : m_count(count) {}
+    bool eventFilter(QObject *, QEvent *event) override
+    {
+        if (event->type() == QEvent::Paint)
+            ++m_count;
+        return false;
+    }
+
+private:
+    int &m_count;
+};
+}
 
 int main(int argc, char **argv)
 {
@@ -131,6 +151,46 @@ int main(int argc, char **argv)
                     (void)host.calendarWindow->grab(); // paints every visible cell
                     host.calendarWindow->hide();
                 }));
+
+    // What "График" does before the window waits for the user, then the
+    // painted window; the first time the window is made as well.
+    const auto openChart = [&] {
+        const Person &p = host.state().people.checkedAt(last);
+        host.chartWindow->setSubject(p.name, EncodeDate(p.year, p.month, p.day), host.state().periods);
+        host.chartWindow->show();
+        QApplication::processEvents();
+        (void)host.chartWindow->grab();
+    };
+    {
+        QElapsedTimer first;
+        first.start();
+        openChart();
+        std::printf("chart window, first opening (window made): %.2f ms (target 100 ms)\n", first.nsecsElapsed() / 1e6);
+        host.chartWindow->hide();
+    }
+    std::printf("chart window, born 1950, to the painted window: %.2f ms (target 100 ms)\n", MedianMs(21, [&] {
+                    openChart();
+                    host.chartWindow->hide();
+                }));
+    openChart();
+    ChartWindow *chart = host.chartWindow;
+    std::printf("chart redraw after a day's move: %.2f ms (target 16 ms)\n", MedianMs(41, [&] {
+                    chart->moveDay(1);
+                    chart->chart->repaint();
+                }));
+    // The resize as the window gets it from the window system: the new
+    // size, then one repaint of the window from the event loop.
+    int paints = 0;
+    PaintCounter counter(paints);
+    chart->chart->installEventFilter(&counter);
+    bool larger = true;
+    std::printf("chart redraw after a resize (784 x 512 <-> 1280 x 900): %.2f ms (target 16 ms)\n", MedianMs(21, [&] {
+                    chart->resize(larger ? QSize(1280, 900) : ChartWindow::DefaultSize);
+                    larger = !larger;
+                    QApplication::processEvents();
+                }));
+    std::printf("  (%d paints of the chart in 21 resizes)\n", paints);
+    chart->hide();
 
     const QString txt = dir.filePath("export.txt");
     std::printf("text export, model to file on disk: %.2f ms (target 20 ms)\n", MedianMs(21, [&] {

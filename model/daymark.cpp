@@ -3,6 +3,7 @@
 #include <cmath>
 #include <cstdlib>
 #include <limits>
+#include <numbers>
 
 // The period is subtracted step by step in double precision, and every step
 // rounds to the spacing of the current value. Within one binade [lo, 2lo)
@@ -99,6 +100,33 @@ char DayMark(std::int32_t days, double period)
     if (h == 0)
         mark = 'K';
     return mark;
+}
+
+QString MarkWord(char mark)
+{
+    switch (mark) {
+    case 'K':
+        return QStringLiteral("Критический день");
+    case '0':
+        return QStringLiteral("Плохой день");
+    case '+':
+        return QStringLiteral("Увеличение активности");
+    case '-':
+        return QStringLiteral("Снижение активности");
+    default:
+        return QString();
+    }
+}
+
+std::optional<double> CycleValue(double moment, double period)
+{
+    if (!(moment >= 0) || moment >= 2147483648.0 || !(period > 0) || std::isinf(period))
+        return std::nullopt;
+    const double whole = std::floor(moment);
+    const std::optional<double> t = ReduceBySubtraction(whole, period);
+    if (!t)
+        return std::nullopt;
+    return std::sin(2 * std::numbers::pi * (*t + (moment - whole)) / period);
 }
 
 std::int32_t DaysLived(const QDate &birth, const QDateTime &now)

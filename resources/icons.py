@@ -2,7 +2,7 @@
 """Draws the small pictures of the program as 16 x 16 pixel art:
 
     people/32.svg          the birthday balloon
-    commands/0..9.svg      pictures of the person submenu and the tray icon
+    commands/0..10.svg     pictures of the person submenu and the tray icon
     items/*.svg            pictures of the fixed menu items
     marks/0..3.svg         day-mark faces of the printed month page
     calendar/*.svg         month fold arrows (16 x 15) and legend glyphs
@@ -173,6 +173,27 @@ def cmd_floppy(g):
     rect(g, 4, 10, 11, 10, "#8aa0d0")
     rect(g, 4, 12, 11, 12, "#8aa0d0")
     g.outline()
+
+
+def cmd_chart(g):
+    """Paper with a zero line and two joined curves, one behind the other."""
+    rect(g, 0, 1, 15, 14, "#8a9098")
+    rect(g, 1, 2, 14, 13, WHITE)
+    rect(g, 1, 7, 14, 7, "#b8bcc4")
+    for colour, shift, sign in (("#2060e0", 1.6, 1), ("#e8283c", 0.0, -1)):
+        last = None
+        for x in range(1, 15):
+            y = 7 + sign * round(4.2 * math.sin((x - 1) / 13.0 * 2 * math.pi + shift))
+            # Steep places are joined half from each side, so the line never breaks.
+            if last is not None and abs(y - last) > 1:
+                step = 1 if y > last else -1
+                mid = last + (y - last) // 2
+                for yy in range(last + step, mid + step, step):
+                    g.set(x - 1, yy, colour)
+                for yy in range(mid + step, y, step):
+                    g.set(x, yy, colour)
+            g.set(x, y, colour)
+            last = y
 
 
 def bust(head_x, head_y, head_r, top, half_width, bottom=16):
@@ -445,6 +466,7 @@ PICTURES = [
     ("commands/7.svg", cmd_floppy, 16),
     ("commands/8.svg", cmd_two_people, 16),
     ("commands/9.svg", cmd_balloons, 16),
+    ("commands/10.svg", cmd_chart, 16),
     ("items/heart.svg", item_heart, 16),
     ("items/wrench.svg", item_wrench, 16),
     ("items/exit.svg", item_exit, 16),

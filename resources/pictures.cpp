@@ -17,7 +17,7 @@ namespace Pictures {
 namespace {
 
 constexpr int PeopleCount = 33;
-constexpr int CommandCount = 10;
+constexpr int CommandCount = 11;
 constexpr int EmotionCount = 4;
 constexpr int HelpCount = 4;
 

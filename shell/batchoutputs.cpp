@@ -6,6 +6,7 @@
 #include "model/numtext.h"
 #include "model/sharedstate.h"
 #include "model/yearmodel.h"
+#include "outputs/chart.h"
 #include "outputs/monthreport.h"
 #include "outputs/textexport.h"
 #include "store/filewrite.h"
@@ -150,6 +151,29 @@ void SaveMonthPage(const OutputRequest &request, SharedState &state, int index)
     paper.printPdf(report, request.file);
 }
 
+// The chart of the window, for the chosen day (today unless asked), written
+// whole in the format the file's name asks for.
+void SaveChart(const OutputRequest &request, const SharedState &state, int index)
+{
+    const Person &p = state.people.at(index);
+    Chart::Subject subject{p.name, EncodeDate(p.year, p.month, p.day), state.periods, request.date, Clock::today()};
+    if (!subject.chosen.isValid())
+        subject.chosen = subject.today;
+    QByteArray bytes;
+    switch (ChartFileKind(request.file).value_or(ChartFile::Png)) {
+    case ChartFile::Svg:
+        bytes = Paper::get().chartSvg(subject);
+        break;
+    case ChartFile::Png:
+        bytes = Chart::Png(subject);
+        break;
+    case ChartFile::Pdf:
+        bytes = Chart::Pdf(subject);
+        break;
+    }
+    WriteWholeFile(request.file, bytes);
+}
+
 void Compare(const OutputRequest &request, const SharedState &state, int index)
 {
     const Person &p = state.people.at(index);
@@ -181,6 +205,9 @@ void Make(const OutputRequest &request)
     case OutputRequest::Kind::Compat:
         Compare(request, state, index);
         break;
+    case OutputRequest::Kind::Chart:
+        SaveChart(request, state, index);
+        break;
     }
 }
 
@@ -196,11 +223,11 @@ void QuietQtNotes(QtMsgType type, const QMessageLogContext &, const QString &mes
 
 int MakeOutput(const OutputRequest &request, int argc, char **argv)
 {
-    // The page is painted with fonts and pictures, which need a GUI
-    // application; with no display to show anything on, it paints offscreen.
+    // The page and the chart are painted with fonts and pictures, which need
+    // a GUI application; with no display to show anything on, they paint offscreen.
     qInstallMessageHandler(QuietQtNotes);
     std::unique_ptr<QCoreApplication> app;
-    if (request.kind == OutputRequest::Kind::Pdf) {
+    if (request.kind == OutputRequest::Kind::Pdf || request.kind == OutputRequest::Kind::Chart) {
         qputenv("QT_QPA_PLATFORM", "offscreen");
         app = std::make_unique<QGuiApplication>(argc, argv);
     } else {

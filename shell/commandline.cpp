@@ -45,6 +45,10 @@ struct OutputOptions {
                                     QStringLiteral("Совместимость с партнёром (нужен --partner): физическая, "
                                                    "эмоциональная, интеллектуальная и итог, по одной в строке."),
                                     person};
+    const QCommandLineOption chart{QStringLiteral("chart"),
+                                   QStringLiteral("Кривые биоритмов человека на пять недель вокруг дня --date "
+                                                  "в файле SVG, PNG или PDF, по расширению (нужен -o)."),
+                                   person};
     const QCommandLineOption year{QStringLiteral("year"),
                                   QStringLiteral("Год для --text, --xlsx и --pdf (по умолчанию текущий)."),
                                   QStringLiteral("год")};
@@ -52,6 +56,8 @@ struct OutputOptions {
                                    QStringLiteral("месяц")};
     const QCommandLineOption partner{QStringLiteral("partner"), QStringLiteral("Дата рождения партнёра для --compat."),
                                      QStringLiteral("дата")};
+    const QCommandLineOption date{QStringLiteral("date"), QStringLiteral("День для --chart (по умолчанию сегодня)."),
+                                  QStringLiteral("дата")};
     const QCommandLineOption file{QStringList{QStringLiteral("o"), QStringLiteral("output")},
                                   QStringLiteral("Файл, в который записать результат."), QStringLiteral("файл")};
     const QCommandLineOption settings{QStringLiteral("settings"),
@@ -62,19 +68,21 @@ struct OutputOptions {
         const QCommandLineOption *option;
         Kind kind;
     };
-    const Output outputs[5] = {
-        {&list, Kind::List}, {&text, Kind::Text}, {&xlsx, Kind::Xlsx}, {&pdf, Kind::Pdf}, {&compat, Kind::Compat}};
+    const Output outputs[6] = {{&list, Kind::List}, {&text, Kind::Text},     {&xlsx, Kind::Xlsx},
+                               {&pdf, Kind::Pdf},   {&compat, Kind::Compat}, {&chart, Kind::Chart}};
 
     // The outputs each of the other options goes with.
     struct Modifier {
         const QCommandLineOption *option;
         QList<Kind> kinds;
     };
-    const Modifier modifiers[5] = {{&year, {Kind::Text, Kind::Xlsx, Kind::Pdf}},
-                                   {&month, {Kind::Pdf}},
-                                   {&partner, {Kind::Compat}},
-                                   {&file, {Kind::Text, Kind::Xlsx, Kind::Pdf}},
-                                   {&settings, {Kind::List, Kind::Text, Kind::Xlsx, Kind::Pdf, Kind::Compat}}};
+    const Modifier modifiers[6] = {
+        {&year, {Kind::Text, Kind::Xlsx, Kind::Pdf}},
+        {&month, {Kind::Pdf}},
+        {&partner, {Kind::Compat}},
+        {&date, {Kind::Chart}},
+        {&file, {Kind::Text, Kind::Xlsx, Kind::Pdf, Kind::Chart}},
+        {&settings, {Kind::List, Kind::Text, Kind::Xlsx, Kind::Pdf, Kind::Compat, Kind::Chart}}};
 
     void addTo(QCommandLineParser &parser) const
     {
@@ -121,6 +129,12 @@ QDate ReadDate(const QString &text)
             return date;
     }
     return QDate();
+}
+
+QString NotADate(const QString &text)
+{
+    return QStringLiteral("«%1» — не дата; пишите её как %2 или 1990-03-15.")
+        .arg(text, QLocale().toString(QDate(1990, 3, 15), PickerDateFormat(QLocale())));
 }
 
 // Fills `request` from the parsed options; the reason when they make no
@@ -175,8 +189,10 @@ std::optional<QString> ReadOutputRequest(const QCommandLineParser &parser, const
     }
     request.file = parser.value(o.file);
     request.settingsFile = parser.value(o.settings);
-    if ((kind == Kind::Xlsx || kind == Kind::Pdf) && request.file.isEmpty())
+    if ((kind == Kind::Xlsx || kind == Kind::Pdf || kind == Kind::Chart) && request.file.isEmpty())
         return QStringLiteral("Для %1 нужен файл: -o ФАЙЛ.").arg(Dashed(*chosen->option));
+    if (kind == Kind::Chart && !ChartFileKind(request.file))
+        return QStringLiteral("Для --chart нужен файл .svg, .png или .pdf, а не «%1».").arg(request.file);
     if (parser.isSet(o.year)) {
         // Any whole number: the calendar itself refuses a year it cannot hold,
         // with the same message as the menu commands.
@@ -197,13 +213,29 @@ std::optional<QString> ReadOutputRequest(const QCommandLineParser &parser, const
             return QStringLiteral("Для --compat нужна дата рождения партнёра: --partner ДАТА.");
         request.partner = ReadDate(parser.value(o.partner));
         if (!request.partner.isValid())
-            return QStringLiteral("«%1» — не дата; пишите её как %2 или 1990-03-15.")
-                .arg(parser.value(o.partner), QLocale().toString(QDate(1990, 3, 15), PickerDateFormat(QLocale())));
+            return NotADate(parser.value(o.partner));
+    }
+    if (parser.isSet(o.date)) {
+        request.date = ReadDate(parser.value(o.date));
+        if (!request.date.isValid())
+            return NotADate(parser.value(o.date));
     }
     return std::nullopt;
 }
 
 } // namespace
+
+std::optional<ChartFile> ChartFileKind(const QString &file)
+{
+    const QString name = file.toLower();
+    if (name.endsWith(QLatin1String(".svg")))
+        return ChartFile::Svg;
+    if (name.endsWith(QLatin1String(".png")))
+        return ChartFile::Png;
+    if (name.endsWith(QLatin1String(".pdf")))
+        return ChartFile::Pdf;
+    return std::nullopt;
+}
 
 CommandLine ParseCommandLine(const QStringList &arguments)
 {
@@ -214,7 +246,7 @@ CommandLine ParseCommandLine(const QStringList &arguments)
         QStringLiteral("Лунофар — биоритмы семьи в области уведомлений.\n"
                        "Без параметров программа помещает свой значок в область уведомлений; "
                        "всё остальное делается из его меню.\n"
-                       "С параметром --list, --text, --xlsx, --pdf или --compat программа делает только это, "
+                       "С параметром --list, --text, --xlsx, --pdf, --compat или --chart программа делает только это, "
                        "без значка и без экрана, и файл настроек только читает.\n"
                        "ЧЕЛОВЕК — номер из списка --list или точное имя; ДАТА — как её пишет ваш язык "
                        "(%1) или ГГГГ-ММ-ДД.\n"

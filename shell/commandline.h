@@ -9,12 +9,13 @@
 
 // One output made from the command line instead of from the tray menu.
 struct OutputRequest {
-    enum class Kind { List, Text, Xlsx, Pdf, Compat };
+    enum class Kind { List, Text, Xlsx, Pdf, Compat, Chart };
     Kind kind = Kind::List;
     QString person;          // an index as --list shows it, or an exact name
     std::optional<int> year; // none: the current year
     int month = 0;           // --pdf: 1..12
     QDate partner;           // --compat
+    QDate date;              // --chart: the chosen day; invalid: today
     QString file;            // -o; empty: standard output (--text only)
     QString settingsFile;    // --settings; empty: the usual one
 };
@@ -33,6 +34,10 @@ struct CommandLine {
 
 // Exit status for a command line the program does not understand.
 inline constexpr int BadCommandLineStatus = 2;
+
+// The chart's file format, by the file's extension (any case).
+enum class ChartFile { Svg, Png, Pdf };
+std::optional<ChartFile> ChartFileKind(const QString &file);
 
 // `arguments` as QCoreApplication::arguments() gives them, the program first.
 // Needs a QCoreApplication for the usage line, Qt's own messages and the

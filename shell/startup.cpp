@@ -3,6 +3,7 @@
 #include "shell/trayhost.h"
 #include "windows/aboutwindow.h"
 #include "windows/calendarwindow.h"
+#include "windows/chartwindow.h"
 #include "windows/comparisonwindow.h"
 #include "windows/confirmdialog.h"
 #include "windows/monthdialog.h"
@@ -29,4 +30,5 @@ void CreateWindows(TrayHost &host)
     host.settingsDialog.setFactory([h] { return h->adopt(new SettingsDialog(h->state())); });
     host.confirmDialog.setFactory([h] { return h->adopt(new ConfirmDialog); });
     host.comparisonWindow.setFactory([h] { return h->adopt(new ComparisonWindow(h->state())); });
+    host.chartWindow.setFactory([h] { return h->adopt(new ChartWindow); });
 }

@@ -147,6 +147,7 @@ void TrayHost::buildMenu()
     trayMenu = new TrayMenu(
         {
             {Names::showCalendar, "На экран", 6, command(&TrayHost::showCalendar)},
+            {Names::showChart, "График", 10, command(&TrayHost::showChart)},
             {Names::printMonth, "На принтер", 4, command(&TrayHost::printMonth)},
             {Names::exportWorkbook, "MS Excel", 5, command(&TrayHost::exportWorkbook)},
             {Names::saveTextFile, "В файл...", 7, command(&TrayHost::saveTextFile)},

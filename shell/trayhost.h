@@ -24,6 +24,7 @@ class QLockFile;
 class QTimer;
 class DayWatch;
 class CalendarWindow;
+class ChartWindow;
 class PersonEditor;
 class AboutWindow;
 class ReportHolder;
@@ -82,14 +83,13 @@ class TrayHost : public QWidget {
 public:
     // The layout's component names: the objectNames of the host window, its
     // icon and timer, and every item of the tray menu.
-    // The layout's component names: the objectNames of the host window, its
-    // icon and timer, and every item of the tray menu.
     struct Names : TrayMenu::Names {
         static constexpr const char *window = "TInitForm";
         static constexpr const char *trayIcon = "TrayIcon";
         static constexpr const char *dayTimer = "Timer1";
         // The person commands: the prefix followed by the person's index.
         static constexpr const char *showCalendar = "ShowKelvora";
+        static constexpr const char *showChart = "ChartKelvora";
         static constexpr const char *printMonth = "PrintKelvora";
         static constexpr const char *exportWorkbook = "ToExcelKelvora";
         static constexpr const char *saveTextFile = "ToFileKelvora";
@@ -119,6 +119,7 @@ public:
 
     // The host's windows; owned by the host, each made once and reused.
     HostWindow<CalendarWindow> calendarWindow;
+    HostWindow<ChartWindow> chartWindow;
     HostWindow<PersonEditor> personEditor;
     HostWindow<AboutWindow> aboutWindow;
     HostWindow<ReportHolder> reportHolder;
@@ -160,6 +161,7 @@ public:
 
     // Person commands; tag is the person's index.
     void showCalendar(int tag);       // "На экран" (ShowKelvora)
+    void showChart(int tag);          // "График" (ChartKelvora)
     void printMonth(int tag);         // "На принтер" (PrintKelvora)
     void exportWorkbook(int tag);     // "MS Excel" (ToExcelKelvora)
     void saveTextFile(int tag);       // "В файл..." (SaveKelvora)

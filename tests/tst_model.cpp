@@ -5,6 +5,7 @@
 #include "model/errors.h"
 #include "model/numtext.h"
 #include "model/yearmodel.h"
+#include "outputs/chart.h"
 #include "walkedmark.h"
 
 #include <QRandomGenerator>
@@ -255,6 +256,105 @@ private slots:
         BuildYearCalendar(s, 3);
         QCOMPARE(s.yearTable[0][31], QString("31"));
         QVERIFY_THROWS_EXCEPTION(KelvoraError, BuildYearCalendar(s, 7));
+    }
+
+    // The chart's curves, sampled twice a day as they are drawn, against the
+    // calendar's marks of the same days, for periods of four days or more:
+    // "K": at or above zero, below it at the previous day's start (it rose
+    //      through zero in between);
+    // "+": above zero, except the day before a "0" when half the period
+    //      rounds up: the curve may already have fallen through zero then;
+    // "-": below zero;
+    // "0": above zero in the middle of the day before the previous one, below
+    //      it in the middle of this day: the fall lies between, and the
+    //      day's own value may have either sign.
+    // Nothing is drawn before the birth; the chosen day's readings are the
+    // calendar's marks and the curve's value in whole percent.
+    void chartFollowsTheDayMarks()
+    {
+        QRandomGenerator rng(20261222);
+        int earlyFalls = 0, positiveZeros = 0, births = 0;
+        for (int i = 0; i < 400; ++i) {
+            Chart::Subject s;
+            s.name = "Ян";
+            s.birth = QDate(1900, 1, 1).addDays(rng.bounded(47000));
+            const double fixed[] = {kPhys, kEmo, kInt, 23, 28, 33, 25, 4};
+            for (double *p : {&s.periods.physical, &s.periods.emotional, &s.periods.intellectual})
+                *p = i < 8 ? fixed[(i + (p - &s.periods.physical)) % 8] : 4 + rng.generateDouble() * 96;
+            s.chosen = s.birth.addDays(i % 10 == 0 ? rng.bounded(-30, 40) : rng.bounded(-30, 30000));
+            s.today = s.chosen;
+            const QDate first = Chart::FirstDay(s.chosen);
+            QCOMPARE(first.dayOfWeek(), 1);
+            QCOMPARE(first.daysTo(s.chosen) / 7, 1);
+
+            SharedState calendar;
+            calendar.people.append({"Ян", quint8(s.birth.day()), quint8(s.birth.month()), quint16(s.birth.year()), 0, 0});
+            calendar.periods = s.periods;
+            const auto markOn = [&](const QDate &day, int cycle) {
+                if (calendar.chosenYear != day.year()) {
+                    calendar.chosenYear = day.year();
+                    BuildYearCalendar(calendar, 0);
+                }
+                return calendar.yearTable[4 * (day.month() - 1) + 1 + cycle][day.day()].at(0).toLatin1();
+            };
+            const std::array<Chart::Reading, 3> readings = Chart::Readings(s);
+            for (int c = 0; c < 3; ++c) {
+                const double period = c == 0 ? s.periods.physical : c == 1 ? s.periods.emotional : s.periods.intellectual;
+                const bool roundsUp = RoundHalfAway(period / 2) > period / 2;
+                QHash<int, double> at; // half days after the first day's start -> value
+                for (const QPointF &point : Chart::Curve(s, c, 2))
+                    at.insert(qRound(point.x() * 2), point.y());
+                const auto v = [&](int halfDays) { return at.value(halfDays, std::nan("")); };
+                for (int d = 0; d < Chart::ShownDays; ++d) {
+                    const QDate day = first.addDays(d);
+                    const QString where = QString("%1 born %2 periods %3/%4/%5 cycle %6")
+                                              .arg(day.toString(Qt::ISODate), s.birth.toString(Qt::ISODate))
+                                              .arg(s.periods.physical, 0, 'g', 17).arg(s.periods.emotional, 0, 'g', 17)
+                                              .arg(s.periods.intellectual, 0, 'g', 17).arg(c);
+                    if (day < s.birth) {
+                        QVERIFY2(!at.contains(2 * d) && !at.contains(2 * d + 1), qPrintable(where));
+                        continue;
+                    }
+                    const char mark = markOn(day, c);
+                    const double value = v(2 * d);
+                    if (day == s.birth) {
+                        ++births;
+                        QVERIFY2(mark == 'K' && value == 0 && !at.contains(2 * d - 1), qPrintable(where));
+                    }
+                    switch (mark) {
+                    case 'K':
+                        QVERIFY2(value >= 0 && (day == s.birth || d == 0 || v(2 * d - 2) < 0), qPrintable(where));
+                        break;
+                    case '+':
+                        if (value <= 0) {
+                            ++earlyFalls;
+                            QVERIFY2(roundsUp && markOn(day.addDays(1), c) == '0', qPrintable(where));
+                        }
+                        break;
+                    case '-':
+                        QVERIFY2(value < 0, qPrintable(where));
+                        break;
+                    case '0':
+                        positiveZeros += value > 0;
+                        QVERIFY2(v(2 * d + 1) < 0, qPrintable(where));
+                        QVERIFY2(d == 0 || v(2 * d - 3) > 0, qPrintable(where));
+                        break;
+                    default:
+                        QFAIL(qPrintable(where));
+                    }
+                    if (day == s.chosen) {
+                        QCOMPARE(readings[std::size_t(c)].mark, mark);
+                        QCOMPARE(*readings[std::size_t(c)].percent, int(RoundHalfAway(value * 100)));
+                    }
+                }
+                if (s.chosen < s.birth)
+                    QVERIFY(!readings[std::size_t(c)].percent && readings[std::size_t(c)].mark == ' ');
+            }
+        }
+        // The cases near a crossing did come up.
+        QVERIFY(earlyFalls > 0);
+        QVERIFY(positiveZeros > 0);
+        QVERIFY(births > 0);
     }
 
     void compatibilityValues()

@@ -122,7 +122,7 @@ private slots:
 
     void commandPictures()
     {
-        QCOMPARE(Pictures::imageList2Count(), 10);
+        QCOMPARE(Pictures::imageList2Count(), 11);
         std::vector<std::pair<QString, QImage>> shown;
         for (int i = 0; i < Pictures::imageList2Count(); ++i) {
             const QString name = QStringLiteral("command %1").arg(i);
@@ -255,7 +255,7 @@ private slots:
             QVERIFY(Pictures::imageList1(i).isNull());
             QVERIFY(Pictures::imageList1Pixmap(i).isNull());
         }
-        for (int i : {-1, 10, INT_MAX}) {
+        for (int i : {-1, 11, INT_MAX}) {
             QVERIFY(Pictures::imageList2(i).isNull());
             QVERIFY(Pictures::imageList2Pixmap(i).isNull());
         }

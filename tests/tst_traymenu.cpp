@@ -143,12 +143,12 @@ private slots:
         QVERIFY(SameIcon(item("Param")->icon(), Pictures::fixedItem("wrench")));
         QVERIFY(SameIcon(item("FileExitItem1")->icon(), Pictures::fixedItem("exit")));
 
-        // C's submenu: nine items, each named prefix + 2 and tagged 2.
+        // C's submenu: ten items, each named prefix + 2 and tagged 2.
         QMenu *c = item<QMenu>("NewItem2");
-        QCOMPARE(Names(c), QStringList({"ShowKelvora2", "PrintKelvora2", "ToExcelKelvora2", "ToFileKelvora2", "bSeparator2",
+        QCOMPARE(Names(c), QStringList({"ShowKelvora2", "ChartKelvora2", "PrintKelvora2", "ToExcelKelvora2", "ToFileKelvora2", "bSeparator2",
                                         "LifeChart2", "aSeparator2", "EditItem2", "DeleteItem2"}));
-        const int pictures[] = {6, 4, 5, 7, -1, 8, -1, 3, 0};
-        for (int i = 0; i < 9; ++i) {
+        const int pictures[] = {6, 10, 4, 5, 7, -1, 8, -1, 3, 0};
+        for (int i = 0; i < 10; ++i) {
             QAction *a = c->actions().at(i);
             QCOMPARE(a->isSeparator(), pictures[i] < 0);
             QCOMPARE(a->data().toInt(), 2);
@@ -192,6 +192,7 @@ private slots:
                                            {"NewItem0", "QMenu", "A"},
                                            {"NewItem0", "QAction", "A"},
                                            {"ShowKelvora0", "QAction", "На экран"},
+                                           {"ChartKelvora0", "QAction", "График"},
                                            {"PrintKelvora0", "QAction", "На принтер"},
                                            {"ToExcelKelvora0", "QAction", "MS Excel"},
                                            {"ToFileKelvora0", "QAction", "В файл..."},
@@ -428,7 +429,7 @@ private slots:
     {
         QTest::addColumn<QString>("itemName");
         QTest::addColumn<bool>("clears");
-        for (const char *name : {"new", "ShowKelvora0", "PrintKelvora0", "ToFileKelvora0", "EditItem0", "FileExitItem1"})
+        for (const char *name : {"new", "ShowKelvora0", "ChartKelvora0", "PrintKelvora0", "ToFileKelvora0", "EditItem0", "FileExitItem1"})
             QTest::newRow(name) << name << true;
         for (const char *name : {"ToExcelKelvora0", "LifeChart0", "DeleteItem0", "About", "N6", "N4", "N5"})
             QTest::newRow(name) << name << false;

@@ -98,7 +98,7 @@ QString CheckNamedParts(QObject *window, const QList<NamedPart> &parts)
 void OpenPersonFor(TrayHost &host, const QString &name, bool submenuByName)
 {
     static const QRegularExpression personPart(
-        QStringLiteral("^(NewItem|ShowKelvora|PrintKelvora|ToExcelKelvora|ToFileKelvora|bSeparator|LifeChart|"
+        QStringLiteral("^(NewItem|ShowKelvora|ChartKelvora|PrintKelvora|ToExcelKelvora|ToFileKelvora|bSeparator|LifeChart|"
                        "aSeparator|EditItem|DeleteItem)(\\d+)$"));
     const QRegularExpressionMatch part = personPart.match(name);
     if (!part.hasMatch() || (part.captured(1) == QLatin1String("NewItem") && !submenuByName))

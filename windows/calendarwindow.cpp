@@ -1,6 +1,7 @@
 #include "windows/calendarwindow.h"
 
 #include "model/clock.h"
+#include "model/daymark.h"
 #include "model/sharedstate.h"
 #include "report/fonts.h"
 #include "resources/pictures.h"
@@ -289,10 +290,10 @@ CalendarWindow::CalendarWindow(SharedState &state, QWidget *parent)
     auto legend = [this](const char *name, const QString &caption, int image) {
         return Named(legendMenu->addAction(QIcon(Pictures::helpImage(image)), caption), name);
     };
-    risingItem = legend(Names::risingItem, QStringLiteral("Увеличение активности"), 0);
-    badDayItem = legend(Names::badDayItem, QStringLiteral("Плохой день"), 1);
-    fallingItem = legend(Names::fallingItem, QStringLiteral("Снижение активности"), 2);
-    criticalItem = legend(Names::criticalItem, QStringLiteral("Критический день"), 3);
+    risingItem = legend(Names::risingItem, MarkWord('+'), 0);
+    badDayItem = legend(Names::badDayItem, MarkWord('0'), 1);
+    fallingItem = legend(Names::fallingItem, MarkWord('-'), 2);
+    criticalItem = legend(Names::criticalItem, MarkWord('K'), 3);
 
     grid->setColumnWidth(0, LabelColumnWidth + GridLineWidth);
 }

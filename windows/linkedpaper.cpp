@@ -1,7 +1,8 @@
-// The paper code itself: printing, the preview window, the workbook and the
-// faces on paper, as the module (and the tests) link them.
+// The paper code itself: printing, the preview window, the workbook, the
+// faces on paper and the chart as SVG, as the module (and the tests) link them.
 #include "windows/paper.h"
 
+#include "outputs/chartsvg.h"
 #include "outputs/xlsxexport.h"
 #include "resources/markfaces.h"
 #include "windows/previewwindow.h"
@@ -33,6 +34,7 @@ public:
     {
         return XlsxExport::WriteYearWorkbookToNewFile(state);
     }
+    QByteArray chartSvg(const Chart::Subject &subject) override { return Chart::Svg(subject); }
 };
 
 }

@@ -1,9 +1,10 @@
 #pragma once
-// Printing, the month page's preview, the spreadsheet workbook and the faces
-// on paper, with the print, SVG and workbook libraries they need, live in a
+// Printing, the month page's preview, the spreadsheet workbook, the faces
+// on paper and the chart as SVG, with the print, SVG and workbook libraries they need, live in a
 // module of their own (libkelvora_paper.so) that is loaded the first time one
 // of them is used: a start that only shows the tray icon never loads them.
 #include "model/sharedstate.h"
+#include "outputs/chart.h"
 #include "outputs/monthreport.h"
 
 #include <QString>
@@ -28,6 +29,8 @@ public:
     virtual void writeYearWorkbook(const QString &path, const YearTable &table, int year,
                                    const QString &daysLivedLine) = 0;
     virtual QString writeYearWorkbookToNewFile(const SharedState &state) = 0;
+    // The chart's page as SVG (Chart::Svg).
+    virtual QByteArray chartSvg(const Chart::Subject &subject) = 0;
 
     // The module, loaded on first use from the executable's own folder, else
     // from the one the package puts it in (fixed relative to the executable's

@@ -1,8 +1,8 @@
 #!/usr/bin/env bash
 # What a screen reader reads: every window of the program opened from the
 # tray menu and read through the accessibility bus with a real AT-SPI client
-# (calendar, editor, settings, month choice, preview, question, comparison,
-# about); the comparison's date picker read over and over while it steps, and
+# (calendar, chart, editor, settings, month choice, preview, question,
+# comparison, about); the comparison's date picker read over and over while it steps, and
 # its results against `kelvora --compat` for the date it shows.
 # The program must find the right texts there, and must still be running.
 source "$(dirname "$0")/lib.sh" "$1"
@@ -47,9 +47,10 @@ e2e_open_menu 1 || e2e_fail "no menu to read"
 following=$!
 sleep 1
 e2e_keys Down Right Down
+e2e_shot 01-menu
 wait "$following" || e2e_fail "the menu could not be followed"
 TREE=$(cat "$E2E_OUT/menu.txt")
-expect "menu item 'Анна'" "menu item 'На экран'" "menu item 'На принтер'"
+expect "menu item 'Анна'" "menu item 'На экран'" "menu item 'График'"
 e2e_keys Escape
 e2e_close_menu
 
@@ -60,6 +61,20 @@ expect "'Биоритмы на $YEAR год'" "table cell '$MONTH'" "table cell 
 e2e_click_at "$E2E_WIN_X" "$E2E_WIN_Y" 200 100
 xdotool key Escape
 e2e_wait_window_gone "$E2E_WIN" || e2e_fail "the calendar did not close"
+
+# The chart: the chosen day's values and marks read as text, and read anew
+# when the day moves.
+read_window chart "Down Right Down Return" 784x512
+expect "'Биоритмы: Анна'" "'График'" "label 'Анна, к $(date +%d.%m.%Y) Вы прожили "
+e2e_shot 02-chart
+[ "$(grep -cE "label '(Здоровье|Эмоции|Интеллект): [-+]?[0-9]+%, «[K0+-]» [А-Яа-я ]+'" <<<"$TREE")" = 3 ] ||
+  e2e_fail "the three values and marks are not read out"
+xdotool key Right
+sleep 0.5
+TREE=$(e2e_accessible_tree) || e2e_fail "the chart could not be read again"
+expect "label 'Анна, к $(date -d tomorrow +%d.%m.%Y) Вы прожили "
+xdotool key Escape
+e2e_wait_window_gone "$E2E_WIN" || e2e_fail "the chart did not close"
 
 read_window editor "Down Right Up Up Return" 257x89
 expect "'Изменение записи'" "'Имя' focused enabled text='Анна'" "'Дата рождения'" "text='20.05.1980'" \
@@ -74,7 +89,7 @@ expect "'Настройки'" "'Запускать при старте'" "'Фи�
 e2e_click_at "$E2E_WIN_X" "$E2E_WIN_Y" 157 146 # "Отмена"
 e2e_wait_window_gone "$E2E_WIN" || e2e_fail "the settings did not close"
 
-read_window month "Down Right Down Return" 201x93
+read_window month "Down Right Down Down Return" 201x93
 expect "'Выбор месяца и года'" "'Сформировать'" "'Отмена'" "text='$YEAR'"
 month=$E2E_WIN
 before=$(e2e_window_ids)

@@ -2,12 +2,15 @@
 # The outputs from the command line, with no display and no tray: the list,
 # the text file (to standard output and to a file, the person by index and by
 # name, another year), the workbook, the comparison with the partner's date
-# written both ways; failures with status 1 and the error box's text, usage
-# errors with status 2 and no file; only the outputs asked for are written.
+# written both ways, the chart in its three formats; failures with status 1
+# and the error box's text, usage errors with status 2 and no file; only the
+# outputs asked for are written.
 # The month page and the both-ways comparisons are in the scripts that make
 # the same outputs from the tray menu.
 source "$(dirname "$0")/lib.sh" "$1"
-command -v unzip >/dev/null || { echo "SKIP: unzip is not installed" >&2; exit 77; }
+for tool in unzip pdftotext; do
+  command -v "$tool" >/dev/null || { echo "SKIP: $tool is not installed" >&2; exit 77; }
+done
 unset DISPLAY
 
 SOURCE=${KELVORA_SOURCE:-$(cd "$(dirname "$0")/../.." && pwd)}
@@ -75,6 +78,19 @@ succeeds --xlsx 0 --year 2025 -o anna.xlsx
 unzip -p "$OUT/anna.xlsx" xl/sharedStrings.xml | grep -q '<t>Биоритмы на 2025 год</t>' ||
   e2e_fail "the workbook is not of 2025"
 
+# The chart by the file's extension; the chosen day's values and marks are
+# text in the SVG and the PDF, the PNG is the page's picture.
+succeeds --chart Анна --date 08.12.2026 -o anna.svg
+succeeds --chart 0 --date 2026-12-08 -o anna.PDF
+succeeds --chart 0 -o anna.png
+for line in "Анна, к 08.12.2026 Вы прожили 13417 дней" "Здоровье: +62%, «+» Увеличение активности" \
+  "Эмоции: -3%, «-» Снижение активности" "Интеллект: -41%, «-» Снижение активности"; do
+  grep -qF ">$line<" "$OUT/anna.svg" || e2e_fail "not in the SVG: $line"
+  pdftotext "$OUT/anna.PDF" - | grep -qxF "$line" || e2e_fail "not in the PDF: $line"
+done
+[ "$(identify -format '%m %wx%h' "$OUT/anna.png")" = "PNG 800x560" ] ||
+  e2e_fail "the PNG: $(identify "$OUT/anna.png")"
+
 # Failures, as the error box words them; no file is left.
 fails 1 "List index out of bounds (3)" --text 3 -o three.txt
 fails 1 "Invalid argument to date encode" --compat Сбой --partner 1990-01-01
@@ -92,8 +108,12 @@ fails 2 "-o" --xlsx 0
 fails 2 "--text" --text 0 --xlsx 0 -o both.xlsx
 fails 2 "30.02.1990" --compat 0 --partner 30.02.1990
 fails 2 "--year" --year 2024
+fails 2 ".svg, .png или .pdf" --chart 0 -o chart.txt
+fails 2 "31.04.2026" --chart 0 --date 31.04.2026 -o april.png
+fails 2 "--date" --text 0 --date 2026-12-08
+fails 1 "Invalid argument to date encode" --chart Сбой -o fault.png
 
-[ "$(ls "$OUT")" = "$(printf '%s\n' anna.xlsx petr.txt stdout.txt)" ] || e2e_fail "files written: $(ls "$OUT")"
+[ "$(ls "$OUT")" = "$(printf '%s\n' anna.PDF anna.png anna.svg anna.xlsx petr.txt stdout.txt)" ] || e2e_fail "files written: $(ls "$OUT")"
 cmp "$E2E_INI" "$E2E_WORK/ini.before" || e2e_fail "the settings file changed"
 [ "$(footprint)" = "$before" ] || e2e_fail "files left behind: $(diff <(echo "$before") <(footprint))"
 
@@ -103,17 +123,17 @@ succeeds --settings "$E2E_WORK/other.ini" --list
 [ "$(cat "$E2E_WORK/stdout")" = $'0\tВера\t02.02.2027' ] || e2e_fail "--settings: $(cat "$E2E_WORK/stdout")"
 fails 1 "$E2E_WORK/none.ini" --settings "$E2E_WORK/none.ini" --list
 
-# A copy without its paper module still lists, but says so for the workbook
-# and the month page, and writes nothing.
+# A copy without its paper module still lists, but says so for the workbook,
+# the month page and the chart as SVG, and writes nothing.
 mkdir "$E2E_WORK/alone"
 cp "$E2E_APP" "$E2E_INI" "$E2E_WORK/alone/"
 E2E_APP=$E2E_WORK/alone/kelvora
 succeeds --list
-for output in "--xlsx 0 -o alone.xlsx" "--pdf 0 --month 3 -o alone.pdf"; do
+for output in "--xlsx 0 -o alone.xlsx" "--pdf 0 --month 3 -o alone.pdf" "--chart 0 -o alone.svg"; do
   # shellcheck disable=SC2086
   fails 1 "Не найден модуль печати и таблиц" $output
 done
-[ ! -e "$OUT/alone.xlsx" ] && [ ! -e "$OUT/alone.pdf" ] || e2e_fail "a file written without the module"
+[ ! -e "$OUT/alone.xlsx" ] && [ ! -e "$OUT/alone.pdf" ] && [ ! -e "$OUT/alone.svg" ] || e2e_fail "a file written without the module"
 
 # Code runs only from the program's own folders: beside a copy of the program
 # in a folder open to all, a module another user planted where the install

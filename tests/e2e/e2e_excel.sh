@@ -46,10 +46,10 @@ e2e_write_ini "H23,6884368" "E28,42612413" "I33,16381152" "[Анна]" 15 3 1990
 e2e_start
 e2e_wait_tray_icon
 
-# "MS Excel" is the third item of the person's submenu.
+# "MS Excel" is the fourth item of the person's submenu.
 export_from_menu() {
   e2e_open_menu 1 || e2e_fail "menu did not open"
-  e2e_keys Down Right Down Down Return
+  e2e_keys Down Right Down Down Down Return
 }
 
 # export_fails SHOT: the export shows the error box; nothing reaches the stub.

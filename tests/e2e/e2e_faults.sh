@@ -60,7 +60,7 @@ EXPORT=$E2E_WORK/export
 mkdir -p "$EXPORT"
 e2e_open_menu 1 || e2e_fail "no menu after the failed delete"
 before=$(e2e_window_ids)
-e2e_keys Down Right Down Down Down Return
+e2e_keys Down Right Down Down Down Down Return
 E2E_WAIT=15 e2e_wait_window "" "$before" || e2e_fail "the save dialog did not open"
 dialog=$E2E_WIN
 xdotool windowfocus --sync "$dialog" 2>/dev/null || true

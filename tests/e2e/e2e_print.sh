@@ -34,10 +34,10 @@ e2e_start_accessibility
 e2e_start_kelvora
 e2e_wait_tray_icon
 
-# "На принтер": the second item of the person's submenu.
+# "На принтер": the third item of the person's submenu.
 e2e_open_menu 1 || e2e_fail "menu did not open"
 before=$(e2e_window_ids) || true
-e2e_keys Down Right Down Return
+e2e_keys Down Right Down Down Return
 E2E_WAIT=15 e2e_wait_window "$DIALOG_SIZE" "$before" || e2e_fail "the month dialog did not open"
 dialog=$E2E_WIN
 dialog_x=$E2E_WIN_X

@@ -38,6 +38,7 @@ e2e_wait_sni_item
 [ "$(e2e_sni get ItemIsMenu)" = 1 ] || e2e_fail "the item does not say it is a menu"
 panel_menu() { e2e_sni menu "$E2E_WORK/pictures/menu"; }
 person_commands='  На экран <command-6>
+  График <command-10>
   На принтер <command-4>
   MS Excel <command-5>
   В файл... <command-7>

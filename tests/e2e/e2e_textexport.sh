@@ -26,13 +26,13 @@ EXPORT_DIR=$E2E_WORK/export
 mkdir -p "$EXPORT_DIR"
 TARGET=$EXPORT_DIR/anna.txt
 
-# "В файл..." is the fourth item of the person's submenu; the name is typed
+# "В файл..." is the fifth item of the person's submenu; the name is typed
 # without ".txt", which the dialog adds.
 export_to() {
   local shot=$1 before dialog
   e2e_open_menu 1 || e2e_fail "menu did not open"
   before=$(e2e_window_ids) || true
-  e2e_keys Down Right Down Down Down Return
+  e2e_keys Down Right Down Down Down Down Return
   E2E_WAIT=15 e2e_wait_window "" "$before" || e2e_fail "the save dialog did not open"
   dialog=$E2E_WIN
   xdotool windowfocus --sync "$dialog" 2>/dev/null || true

@@ -248,15 +248,16 @@ void CheckPersonForOutput(const PersonList &people, int index, const QString &se
             QStringLiteral("Нет человека с номером %1: список пуст, файла настроек %2 нет.").arg(index).arg(file));
     }
     const Person &p = people.at(index);
-    if (p.year < 1 || p.year > 9999 || !QDate::isValid(p.year, p.month, p.day))
-        throw KelvoraError(QStringLiteral("У человека %1 «%2» дата рождения %3-%4-%5, а такой даты нет в календаре "
-                                          "(файл настроек %6).")
-                               .arg(index)
-                               .arg(p.name)
-                               .arg(p.year, 4, 10, QLatin1Char('0'))
-                               .arg(p.month, 2, 10, QLatin1Char('0'))
-                               .arg(p.day, 2, 10, QLatin1Char('0'))
-                               .arg(file));
+    if (p.year < 1 || p.year > 9999 || !QDate::isValid(p.year, p.month, p.day)) {
+        // As --list shows it: as stored.
+        const QString date = QStringLiteral("%1-%2-%3")
+                                 .arg(p.year, 4, 10, QLatin1Char('0'))
+                                 .arg(p.month, 2, 10, QLatin1Char('0'))
+                                 .arg(p.day, 2, 10, QLatin1Char('0'));
+        throw KelvoraError(
+            QStringLiteral("У человека %1 «%2» дата рождения %3, а такой даты нет в календаре (файл настроек %4).")
+                .arg(QString::number(index), p.name, date, file));
+    }
 }
 
 void CheckYearForOutput(int year)

@@ -21,8 +21,9 @@ getall_probe() {
   /usr/bin/python3 "$E2E_LIB_DIR/atspi.py" getall "$E2E_KELVORA_PID" 40 >"$E2E_OUT/getall.txt" ||
     e2e_fail "no answer after GetAll: $(cat "$E2E_OUT/getall.txt")"
   e2e_kelvora_running || e2e_fail "GetAll ended the program"
-  grep -qx "org.freedesktop.DBus.Error.NotSupported [0-9]*" "$E2E_OUT/getall.txt" && [ "$(wc -l <"$E2E_OUT/getall.txt")" -eq 2 ] &&
-    grep -qx "Name Лунофар" "$E2E_OUT/getall.txt" || e2e_fail "GetAll answered: $(cat "$E2E_OUT/getall.txt")"
+  # Every GetAll refused alike, then the name read.
+  [ "$(sed 's/ [0-9]*$//' "$E2E_OUT/getall.txt")" = $'org.freedesktop.DBus.Error.NotSupported\nName Лунофар' ] ||
+    e2e_fail "GetAll answered: $(cat "$E2E_OUT/getall.txt")"
 }
 
 # The reader comes after the program: the bridge starts late.

@@ -27,6 +27,10 @@ ROUNDS=${2:-15}
 IDLE=${3:-60}
 PARTS=" ${PARTS:-startup sizes idle} "
 part() { [[ "$PARTS" == *" $1 "* ]]; }
+# The figures are read and written with a decimal point: under a Russian
+# locale sort and awk would take "33.12" for 33 and print "33,12".
+sort() { LC_ALL=C command sort "$@"; }
+awk() { LC_ALL=C command awk "$@"; }
 KELVORA=$BUILD/kelvora
 BARE=$BUILD/bench/bench_baretray
 WATCH=$BUILD/bench/tray_stopwatch

@@ -1,5 +1,7 @@
 #include "model/numtext.h"
 
+#include "model/clocale.h"
+
 #include <cmath>
 #include <cstdio>
 #include <cstdlib>
@@ -14,9 +16,13 @@ QString FormatReal(double value, const QLocale &locale)
     if (value == 0)
         return QStringLiteral("0");
 
-    // 15 significant digits: d.dddddddddddddde±x
+    // 15 significant digits: d.dddddddddddddde±x, in the C locale: the
+    // digits are taken apart by place, and a Persian separator is two bytes.
     char buf[64];
-    std::snprintf(buf, sizeof buf, "%.14e", std::fabs(value));
+    {
+        const CLocaleScope c;
+        std::snprintf(buf, sizeof buf, "%.14e", std::fabs(value));
+    }
     QByteArray s(buf);
     const int ePos = s.indexOf('e');
     const int exponent = s.mid(ePos + 1).toInt();

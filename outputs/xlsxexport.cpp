@@ -1,5 +1,6 @@
 #include "outputs/xlsxexport.h"
 
+#include "model/clocale.h"
 #include "model/errors.h"
 
 #include <QDir>
@@ -84,8 +85,12 @@ QString Title(int year)
 
 void WriteYearWorkbook(const QString &path, const YearTable &table, int year, const QString &daysLivedLine)
 {
+    // The writer prints widths and margins with the C library: in the
+    // process's locale they would get a decimal comma the format forbids.
+    const CLocaleScope numbers;
     Workbook book(path);
-    lxw_worksheet *sheet = workbook_add_worksheet(book.get(), nullptr);
+    // The name a Russian spreadsheet program gives a new sheet.
+    lxw_worksheet *sheet = workbook_add_worksheet(book.get(), "Лист1");
 
     lxw_format *centre = workbook_add_format(book.get());
     format_set_align(centre, LXW_ALIGN_CENTER);

@@ -9,16 +9,16 @@
 #include "outputs/chart.h"
 #include "outputs/monthreport.h"
 #include "outputs/textexport.h"
+#include "shell/outputfaults.h"
 #include "store/filewrite.h"
-#include "store/settingsfile.h"
 #include "store/settingspath.h"
 #include "windows/apptitle.h"
 #include "windows/fixedlayout.h"
 #include "windows/paper.h"
 
 #include <QCoreApplication>
+#include <QDir>
 #include <QFile>
-#include <QFileInfo>
 #include <QGuiApplication>
 #include <QTemporaryDir>
 
@@ -33,7 +33,8 @@ void WriteToStandardOutput(const QByteArray &bytes)
     errno = 0;
     const bool written = std::fwrite(bytes.constData(), 1, size_t(bytes.size()), stdout) == size_t(bytes.size());
     if (std::fflush(stdout) != 0 || !written || std::ferror(stdout))
-        throw KelvoraError(FileErrorMessage(errno ? errno : EIO));
+        throw KelvoraError(
+            QStringLiteral("Не удалось записать в стандартный вывод: %1.").arg(SystemReason(errno ? errno : EIO)));
 }
 
 void WriteLines(const QStringList &lines)
@@ -45,23 +46,20 @@ void WriteLines(const QStringList &lines)
 }
 
 // An explicit settings file must be there; the usual one may be missing,
-// as for the tray program, and gives an empty family.
-void LoadSettings(const OutputRequest &request, SharedState &state)
+// as for the tray program, and gives an empty family. Returns its path.
+QString LoadSettings(const OutputRequest &request, SharedState &state)
 {
-    QString path = request.settingsFile;
-    if (path.isEmpty()) {
-        path = FindSettingsPath();
-    } else if (!QFileInfo::exists(path)) {
-        throw KelvoraError(QStringLiteral("Нет файла настроек %1").arg(path));
-    }
-    LoadSettingsFile(path, state.people, state.periods);
+    const bool given = !request.settingsFile.isEmpty();
+    const QString path = given ? request.settingsFile : FindSettingsPath();
+    ReadSettingsForOutput(path, given, state.people, state.periods);
+    return path;
 }
 
 // A whole number is an index as --list shows it; anything else an exact name.
-int FindPerson(const PersonList &people, const QString &person)
+int FindPerson(const PersonList &people, const QString &person, const QString &settingsPath)
 {
     if (const std::optional<qint32> index = ParseInteger(person)) {
-        people.checkIndex(*index);
+        CheckPersonForOutput(people, *index, settingsPath);
         return *index;
     }
     QStringList found;
@@ -74,6 +72,7 @@ int FindPerson(const PersonList &people, const QString &person)
     if (found.size() > 1)
         throw KelvoraError(QStringLiteral("Имя «%1» носят несколько человек (номера %2); укажите номер.")
                                .arg(person, found.join(QStringLiteral(", "))));
+    CheckPersonForOutput(people, found.constFirst().toInt(), settingsPath);
     return found.constFirst().toInt();
 }
 
@@ -101,6 +100,7 @@ void ListPeople(const SharedState &state)
 void BuildYear(const OutputRequest &request, SharedState &state, int index)
 {
     state.chosenYear = request.year.value_or(Clock::today().year());
+    CheckYearForOutput(state.chosenYear);
     BuildYearCalendar(state, index);
 }
 
@@ -111,17 +111,16 @@ void SaveText(const OutputRequest &request, SharedState &state, int index)
     if (request.file.isEmpty())
         WriteToStandardOutput(bytes);
     else
-        WriteWholeFile(request.file, bytes);
+        WriteOutputFile(request.file, [&] { WriteWholeFile(request.file, bytes); });
 }
 
 QByteArray ReadDraft(const QString &path)
 {
     QFile draft(path);
-    if (!draft.open(QIODevice::ReadOnly))
-        throw KelvoraError(FileErrorMessage(EIO));
-    const QByteArray bytes = draft.readAll();
+    const QByteArray bytes = draft.open(QIODevice::ReadOnly) ? draft.readAll() : QByteArray();
     if (draft.error() != QFileDevice::NoError)
-        throw KelvoraError(FileErrorMessage(EIO));
+        throw KelvoraError(QStringLiteral("Не удалось прочитать книгу во временной папке %1: %2.")
+                               .arg(QDir::toNativeSeparators(path), draft.errorString()));
     return bytes;
 }
 
@@ -130,12 +129,26 @@ QByteArray ReadDraft(const QString &path)
 void SaveWorkbook(const OutputRequest &request, SharedState &state, int index)
 {
     BuildYear(request, state, index);
-    QTemporaryDir scratch;
-    if (!scratch.isValid())
-        throw KelvoraError(QStringLiteral("Cannot create a temporary folder: %1").arg(scratch.errorString()));
+    Paper &paper = Paper::get();
+    // QDir::tempPath() is empty when TMPDIR names no folder; Qt's own
+    // default would then be a folder in the root.
+    QString temporary = QDir::tempPath();
+    if (temporary.isEmpty())
+        temporary = qEnvironmentVariable("TMPDIR", QStringLiteral("/tmp"));
+    QTemporaryDir scratch(QDir(temporary).filePath(QStringLiteral("kelvora-XXXXXX")));
+    if (!scratch.isValid()) {
+        const QString why = FolderFault(temporary);
+        throw KelvoraError(QStringLiteral("Не удалось создать временную папку для книги: %1.")
+                               .arg(why.isEmpty() ? scratch.errorString() : why));
+    }
     const QString draft = scratch.filePath(QStringLiteral("book.xlsx"));
-    Paper::get().writeYearWorkbook(draft, state.yearTable, state.chosenYear, state.daysLivedLine);
-    WriteWholeFile(request.file, ReadDraft(draft));
+    try {
+        paper.writeYearWorkbook(draft, state.yearTable, state.chosenYear, state.daysLivedLine);
+    } catch (const KelvoraError &e) {
+        throw KelvoraError(QStringLiteral("Не удалось сделать книгу во временной папке: %1").arg(e.message()));
+    }
+    const QByteArray bytes = ReadDraft(draft);
+    WriteOutputFile(request.file, [&] { WriteWholeFile(request.file, bytes); });
 }
 
 // The page the preview shows, printed to a PDF file by the report's own
@@ -148,7 +161,7 @@ void SaveMonthPage(const OutputRequest &request, SharedState &state, int index)
     MonthReport::BuildPage(report);
     MonthReport::LayOutMonth(report, state.yearTable, request.month, state.chosenYear, state.personName,
                              paper.markFaces());
-    paper.printPdf(report, request.file);
+    WriteOutputFile(request.file, [&] { paper.printPdf(report, request.file); });
 }
 
 // The chart of the window, for the chosen day (today unless asked), written
@@ -184,12 +197,12 @@ void Compare(const OutputRequest &request, const SharedState &state, int index)
 void Make(const OutputRequest &request)
 {
     SharedState state;
-    LoadSettings(request, state);
+    const QString settingsPath = LoadSettings(request, state);
     if (request.kind == OutputRequest::Kind::List) {
         ListPeople(state);
         return;
     }
-    const int index = FindPerson(state.people, request.person);
+    const int index = FindPerson(state.people, request.person, settingsPath);
     switch (request.kind) {
     case OutputRequest::Kind::List:
         break;

@@ -1,4 +1,5 @@
 // The program: a tray icon with a menu, no main window, one copy per user.
+#include "shell/accessibilityguard.h"
 #include "shell/batchoutputs.h"
 #include "shell/commandline.h"
 #include "shell/startup.h"
@@ -63,6 +64,7 @@ int main(int argc, char *argv[])
     QApplication::setAttribute(Qt::AA_DontUseNativeDialogs);
     QApplication app(argc, argv);
     QApplication::setApplicationName(AppTitle());
+    AccessibilityGuard::Install();
     // No display name: X11 would append it to every window caption. Qt's
     // Russian texts and the window icon wait for the first window
     // (PrepareWindows): the icon in the tray needs neither.

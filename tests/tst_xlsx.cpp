@@ -10,6 +10,7 @@
 #include "windowsupport.h"
 
 #include <QProcess>
+#include <QRegularExpression>
 #include <QStandardPaths>
 #include <QTemporaryDir>
 #include <QXmlStreamReader>
@@ -26,6 +27,33 @@ QByteArray ZipEntry(const QString &zip, const QString &entry)
     if (!unzip.waitForFinished(30000) || unzip.exitCode() != 0)
         return QByteArray();
     return unzip.readAllStandardOutput();
+}
+
+// Attributes of the workbook's XML parts that hold something like a number
+// but not as the format writes numbers: digits with at most one point.
+QStringList NumbersNotPlain(const QString &zip)
+{
+    QProcess list;
+    list.start(QStringLiteral("unzip"), {QStringLiteral("-Z1"), zip});
+    list.waitForFinished(30000);
+    const QRegularExpression numeric(QStringLiteral("^[-+]?[0-9.,]*[0-9][0-9.,]*$"));
+    const QRegularExpression plain(QStringLiteral("^-?[0-9]+(\\.[0-9]+)?$"));
+    QStringList bad;
+    for (const QString &entry : QString::fromUtf8(list.readAllStandardOutput()).split(QLatin1Char('\n'))) {
+        if (!entry.endsWith(QLatin1String(".xml")) && !entry.endsWith(QLatin1String(".rels")))
+            continue;
+        QXmlStreamReader r(ZipEntry(zip, entry));
+        while (!r.atEnd()) {
+            if (r.readNext() != QXmlStreamReader::StartElement)
+                continue;
+            for (const QXmlStreamAttribute &a : r.attributes()) {
+                const QString value = a.value().toString();
+                if (numeric.match(value).hasMatch() && !plain.match(value).hasMatch())
+                    bad << QStringLiteral("%1 <%2 %3=\"%4\">").arg(entry, r.name(), a.name(), value);
+            }
+        }
+    }
+    return bad;
 }
 
 // "AG50" -> (50, 33), 1-based as the spreadsheet counts.
@@ -308,6 +336,11 @@ private slots:
         XlsxExport::WriteYearWorkbook(path, s.yearTable, 2024, s.daysLivedLine);
         const Sheet sheet = ReadSheet(path);
         QVERIFY(sheet.ok);
+        // Numbers in the format's notation under the Russian locale too,
+        // whose C library writes a decimal comma.
+        const QStringList notPlain = NumbersNotPlain(path);
+        QVERIFY2(notPlain.isEmpty(), qPrintable(notPlain.join(QLatin1Char('\n'))));
+        QVERIFY(ZipEntry(path, QStringLiteral("xl/workbook.xml")).contains(R"(<sheet name="Лист1")"));
 
         QCOMPARE(sheet.columns.at(1).width, StoredWidth(2));
         QCOMPARE(sheet.columns.at(2).width, StoredWidth(10));

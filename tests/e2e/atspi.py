@@ -13,6 +13,12 @@
                            reads the text and the value of every showing
                            object of that role COUNT times over, as a screen
                            reader following a changing control does
+    atspi.py getall PID COUNT
+                           asks the application and its windows for all their
+                           properties at once (Properties.GetAll) COUNT times
+                           each, as newer readers do, then reads the
+                           application's name; prints each kind of answer
+                           with its count, then the name
 
 Run on the same session bus as the program, with the accessibility bus up
 (tests/e2e/lib.sh: e2e_start_accessibility).
@@ -105,9 +111,56 @@ def follow_focus(pid, seconds):
     return 0
 
 
+def getall(pid, count):
+    import collections
+    import time
+
+    import dbus
+
+    properties = "org.freedesktop.DBus.Properties"
+    accessible = "org.a11y.atspi.Accessible"
+    address = dbus.SessionBus().call_blocking("org.a11y.Bus", "/org/a11y/bus", "org.a11y.Bus", "GetAddress", "", ())
+    bus = dbus.bus.BusConnection(str(address))
+
+    def pid_of(name):
+        try:
+            return bus.call_blocking("org.freedesktop.DBus", "/org/freedesktop/DBus", "org.freedesktop.DBus",
+                                     "GetConnectionUnixProcessID", "s", (name,))
+        except dbus.DBusException:
+            return None
+
+    # The program joins the bus once its bridge is up.
+    app = None
+    for _ in range(100):
+        app = next((n for n in bus.list_names() if n.startswith(":") and pid_of(n) == pid), None)
+        if app:
+            break
+        time.sleep(0.1)
+    if app is None:
+        print("the program is not on the accessibility bus", file=sys.stderr)
+        return 1
+    root = "/org/a11y/atspi/accessible/root"
+    paths = [root] + [str(path) for _, path in
+                      bus.call_blocking(app, root, accessible, "GetChildren", "", ())]
+    answers = collections.Counter()
+    for _ in range(count):
+        for path in paths:
+            try:
+                bus.call_blocking(app, path, properties, "GetAll", "s", (accessible,), timeout=5)
+                answers["answered"] += 1
+            except dbus.DBusException as error:
+                answers[error.get_dbus_name()] += 1
+    for answer, times in sorted(answers.items()):
+        print("%s %d" % (answer, times))
+    print("Name " + bus.call_blocking(app, root, properties, "Get", "ss", (accessible, "Name"), timeout=5))
+    return 0
+
+
 def main():
     if len(sys.argv) == 4 and sys.argv[1] == "focus":
         return follow_focus(int(sys.argv[2]), float(sys.argv[3]))
+    if len(sys.argv) == 4 and sys.argv[1] == "getall":
+        return getall(int(sys.argv[2]), int(sys.argv[3]))
     if len(sys.argv) == 5 and sys.argv[1] == "reread":
         app = find_app(int(sys.argv[2]))
         return 1 if app is None else reread(app, sys.argv[3], int(sys.argv[4]))

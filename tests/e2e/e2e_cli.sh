@@ -3,8 +3,8 @@
 # the text file (to standard output and to a file, the person by index and by
 # name, another year), the workbook, the comparison with the partner's date
 # written both ways, the chart in its three formats; failures with status 1
-# and the error box's text, usage errors with status 2 and no file; only the
-# outputs asked for are written.
+# and a message that names the value, path or file at fault and why, usage
+# errors with status 2 and no file; only the outputs asked for are written.
 # The month page and the both-ways comparisons are in the scripts that make
 # the same outputs from the tray menu.
 source "$(dirname "$0")/lib.sh" "$1"
@@ -21,11 +21,13 @@ cp "$E2E_INI" "$E2E_WORK/ini.before"
 OUT=$E2E_WORK/outputs
 mkdir -p "$OUT"
 
-# cli ARG...: runs the program from the output folder; CLI_STATUS, and its
+CLI_AS=
+# cli ARG...: runs the program from the output folder (as $CLI_AS); CLI_STATUS, and its
 # standard output and error in $OUT/../stdout and stderr.
 cli() {
   CLI_STATUS=0
-  (cd "$OUT" && "$E2E_APP" "$@") >"$E2E_WORK/stdout" 2>"$E2E_WORK/stderr" || CLI_STATUS=$?
+  # shellcheck disable=SC2086
+  (cd "$OUT" && $CLI_AS "$E2E_APP" "$@") >"$E2E_WORK/stdout" 2>"$E2E_WORK/stderr" || CLI_STATUS=$?
 }
 succeeds() {
   cli "$@"
@@ -91,14 +93,28 @@ done
 [ "$(identify -format '%m %wx%h' "$OUT/anna.png")" = "PNG 800x560" ] ||
   e2e_fail "the PNG: $(identify "$OUT/anna.png")"
 
-# Failures, as the error box words them; no file is left.
-fails 1 "List index out of bounds (3)" --text 3 -o three.txt
-fails 1 "Invalid argument to date encode" --compat Сбой --partner 1990-01-01
-fails 1 "Invalid filename" --text 0 -o missing/anna.txt
+# Failures name what is wrong and why; no file is left.
+fails 1 "Нет человека с номером 3: номера в списке от 0 до 2 (файл настроек $E2E_INI)." --text 3 -o three.txt
+fails 1 "У человека 2 «Сбой» дата рождения 1985-04-31, а такой даты нет в календаре (файл настроек $E2E_INI)." \
+  --compat Сбой --partner 1990-01-01
+fails 1 "Год 0 вне календаря: допустимы годы от 1 до 9999." --xlsx 0 --year 0 -o zero.xlsx
+fails 1 "Не удалось записать missing/anna.txt: нет папки $OUT/missing." --text 0 -o missing/anna.txt
+fails 1 "Не удалось записать $E2E_WORK: это папка." --pdf 0 --month 3 -o "$E2E_WORK"
+# A folder closed to the user; root writes anywhere, so an ordinary user tries.
+mkdir "$E2E_WORK/closed"
+if [ "$(id -u)" -eq 0 ]; then
+  chmod o+x "$E2E_WORK"
+  CLI_AS="setpriv --reuid=65534 --regid=65534 --clear-groups"
+else
+  chmod a-w "$E2E_WORK/closed"
+fi
+fails 1 "Не удалось записать $E2E_WORK/closed/anna.xlsx: нет права писать в папку $E2E_WORK/closed." \
+  --xlsx 0 -o "$E2E_WORK/closed/anna.xlsx"
+CLI_AS=
 # A full standard output is a failure, not a success.
 status=0
 (cd "$OUT" && "$E2E_APP" --list >/dev/full 2>"$E2E_WORK/stderr") || status=$?
-[ "$status" -eq 1 ] && grep -q "Disk full" "$E2E_WORK/stderr" ||
+[ "$status" -eq 1 ] && grep -q "Не удалось записать в стандартный вывод: на диске нет места." "$E2E_WORK/stderr" ||
   e2e_fail "a full standard output: status $status, $(cat "$E2E_WORK/stderr")"
 fails 1 "В списке нет человека «Вера»" --compat Вера --partner 1990-01-01
 
@@ -121,7 +137,17 @@ cmp "$E2E_INI" "$E2E_WORK/ini.before" || e2e_fail "the settings file changed"
 printf '[Вера]\r\n2\r\n2\r\n2027\r\n0\r\n1\r\n' | iconv -f UTF-8 -t WINDOWS-1251 >"$E2E_WORK/other.ini"
 succeeds --settings "$E2E_WORK/other.ini" --list
 [ "$(cat "$E2E_WORK/stdout")" = $'0\tВера\t02.02.2027' ] || e2e_fail "--settings: $(cat "$E2E_WORK/stdout")"
-fails 1 "$E2E_WORK/none.ini" --settings "$E2E_WORK/none.ini" --list
+fails 1 "Файл настроек $E2E_WORK/none.ini не прочитан: нет такого файла или папки." --settings "$E2E_WORK/none.ini" --list
+# A settings file that holds no settings, or one the loader refuses, fails
+# every output, the list too, and says what is wrong with it.
+printf '\x89PNG\r\n\x1a\n\0\0\0\rIHDR' >"$E2E_WORK/picture.ini"
+for output in --list "--text 0"; do
+  # shellcheck disable=SC2086
+  fails 1 "Файл настроек $E2E_WORK/picture.ini не прочитан: в нём двоичные данные (байт 0x1a в строке 2), а не текст." \
+    --settings "$E2E_WORK/picture.ini" $output
+done
+printf '[Вера]\r\n2\r\nфев\r\n' | iconv -f UTF-8 -t WINDOWS-1251 >"$E2E_WORK/month.ini"
+fails 1 "строка 3: «фев» — не целое число, а ожидается месяц рождения человека «Вера»." --settings "$E2E_WORK/month.ini" --list
 
 # A copy without its paper module still lists, but says so for the workbook,
 # the month page and the chart as SVG, and writes nothing.

@@ -9,11 +9,14 @@ for tool in xdg-mime xdg-open unzip; do
 done
 
 XLSX_TYPE=application/vnd.openxmlformats-officedocument.spreadsheetml.sheet
-# Only our private MIME database counts, never the machine's.
+# Only our private registrations count, never the machine's programs. The
+# machine's MIME database stays: without it a desktop's `mimetype` cannot
+# tell a workbook, and xdg-open falls back to whatever mailcap names.
 unset XDG_CURRENT_DESKTOP DESKTOP_SESSION KDE_FULL_SESSION GNOME_DESKTOP_SESSION_ID
 export XDG_DATA_DIRS=$E2E_WORK/share
 export XDG_CONFIG_DIRS=$E2E_WORK/etc
 mkdir -p "$XDG_DATA_HOME/applications" "$XDG_CONFIG_HOME" "$XDG_DATA_DIRS" "$XDG_CONFIG_DIRS"
+[ -d /usr/share/mime ] && ln -s /usr/share/mime "$XDG_DATA_DIRS/mime"
 # The workbooks' folders stay after the program; keep them inside this run.
 export TMPDIR=$E2E_WORK/tmp
 mkdir -p "$TMPDIR"

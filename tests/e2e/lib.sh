@@ -50,6 +50,14 @@ export XDG_CONFIG_HOME=$E2E_WORK/home/.config
 export XDG_DATA_HOME=$E2E_WORK/home/.local/share
 export XDG_RUNTIME_DIR=$E2E_WORK/run
 export LANG=${LANG:-ru_RU.UTF-8}
+# A Russian run needs the C library's Russian locale: without it the C library
+# silently works in C, and what it writes in Russian is never seen.
+case ${LC_ALL:-$LANG} in
+ru_RU*)
+  locale -a | grep -qix 'ru_RU\.utf-\?8' ||
+    { echo "FAIL: the locale ru_RU.UTF-8 is not generated (localedef -i ru_RU -f UTF-8 ru_RU.UTF-8)" >&2; exit 1; }
+  ;;
+esac
 export QT_QPA_PLATFORM=xcb
 unset WAYLAND_DISPLAY SESSION_MANAGER
 # xdg-open must not reach a real browser or mail program.

@@ -127,7 +127,7 @@ fails 2 "--year" --year 2024
 fails 2 ".svg, .png или .pdf" --chart 0 -o chart.txt
 fails 2 "31.04.2026" --chart 0 --date 31.04.2026 -o april.png
 fails 2 "--date" --text 0 --date 2026-12-08
-fails 1 "Invalid argument to date encode" --chart Сбой -o fault.png
+fails 1 "У человека 2 «Сбой» дата рождения 1985-04-31, а такой даты нет в календаре" --chart Сбой -o fault.png
 
 [ "$(ls "$OUT")" = "$(printf '%s\n' anna.PDF anna.png anna.svg anna.xlsx petr.txt stdout.txt)" ] || e2e_fail "files written: $(ls "$OUT")"
 cmp "$E2E_INI" "$E2E_WORK/ini.before" || e2e_fail "the settings file changed"

@@ -93,6 +93,11 @@ if [ -n "$month" ]; then
   panels_shot w-preview
   panels_log "preview:"
   sway_windows | sed 's/^/    /' | tee -a "$PANELS_OUT/notes.txt" >&2
+  # The preview is resizable: sway's resize must take.
+  swaymsg "[pid=$PANELS_KELVORA_PID title=\"Печать Биоритмов\"] resize set 640 480" >/dev/null 2>&1 || true
+  sleep 1
+  panels_log "preview after a resize to 640x480:"
+  sway_windows | sed 's/^/    /' | tee -a "$PANELS_OUT/notes.txt" >&2
 else
   panels_log "preview: the month choice was not found, no preview"
 fi

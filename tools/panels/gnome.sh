@@ -47,6 +47,8 @@ JS
 gsettings set org.gnome.shell disable-user-extensions false
 gsettings set org.gnome.shell enabled-extensions "['ubuntu-appindicators@ubuntu.com', 'unsafe-mode@kelvora.local']"
 gsettings set org.gnome.shell welcome-dialog-last-shown-version '999'
+# No banners (root, unsafe mode, no screen lock) over the top bar's menus.
+gsettings set org.gnome.desktop.notifications show-banners false
 
 panels_spawn gnome-shell --headless --wayland --virtual-monitor 1024x768 >"$PANELS_WORK/shell.log" 2>&1
 
@@ -59,7 +61,10 @@ shell_value() {
   out=$(shell_eval "$1" 2>/dev/null) || return 1
   [[ "$out" == "(true,"* ]] || return 1
   out=${out#(true, \'}
-  echo "${out%\')}"
+  out=${out%\')}
+  # Strings come back as JSON: in double quotes.
+  out=${out#\"}
+  echo "${out%\"}"
 }
 panels_wait 60 shell_value 'global.context.unsafe_mode' || panels_fail "the shell did not start in unsafe mode (see $PANELS_WORK/shell.log)"
 shell_value 'Main.overview.hide(); Main.layoutManager.emit("startup-complete"); 1' >/dev/null || true
@@ -107,12 +112,15 @@ r' 2>/dev/null || true
 if [ "$MODE" = xwayland ]; then
   export QT_QPA_PLATFORM=xcb
   DISPLAY=$(shell_value 'imports.gi.GLib.getenv("DISPLAY")') || panels_fail "the shell has no XWayland"
-  export DISPLAY
+  XAUTHORITY=$(shell_value 'imports.gi.GLib.getenv("XAUTHORITY")') || true
+  export DISPLAY XAUTHORITY
 else
   export QT_QPA_PLATFORM=wayland WAYLAND_DISPLAY=wayland-0
   [ -S "$XDG_RUNTIME_DIR/wayland-0" ] || panels_fail "no Wayland socket in $XDG_RUNTIME_DIR"
 fi
 panels_start_kelvora
 panels_wait_icon
-sleep 1
+# The shell starts in its overview, with a banner about the unsafe mode.
+shell_value 'Main.overview.hide(); Main.messageTray._hideNotification?.(false); 1' >/dev/null || true
+sleep 3
 panels_tour

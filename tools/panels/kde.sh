@@ -13,7 +13,7 @@
 # Debian's kwin_wayland carries a file capability (CAP_SYS_NICE) that a
 # container refuses to execute; a plain copy of it, without the capability, runs.
 # Packages: kwin-wayland plasma-workspace plasma-desktop kded5 kactivitymanagerd
-#           xwayland qt6-wayland xvfb xdotool x11-utils imagemagick dbus
+#           qtwayland5 xwayland qt6-wayland xvfb xdotool x11-utils imagemagick dbus
 source "$(dirname "$0")/lib.sh" "$@"
 [ -n "${3:-}" ] || panels_each_mode native xwayland
 MODE=$3
@@ -54,7 +54,15 @@ panels_key_hook() {
   xdotool key "$1"
 }
 PANELS_STRIP="0 700 1024 68"
-panels_icon_hook() { panels_x_icon_hook; }
+# The tray puts a new item left of the ones it has and moves them right: the
+# changed strip starts with the item, as wide as it is high.
+panels_icon_hook() {
+  local x y w h
+  read -r x y w h <<<"$(panels_x_icon_hook)"
+  [ -n "$h" ] || return 0
+  ((w > h)) && w=$h
+  echo "$x $y $w $h"
+}
 # The panel is up when the bottom strip stops changing.
 sleep 15
 for _ in $(seq 1 30); do

@@ -15,7 +15,9 @@
 #   panels_icon_hook           prints "X Y W H" of the program's icon, or nothing
 #
 # Everything lives in a temporary folder removed on exit (PANELS_KEEP=1 keeps
-# it, for its logs); the screenshots and a notes.txt go to OUTDIR.
+# it, for its logs; PANELS_TRACE=1 traces the script); the screenshots and a
+# notes.txt go to OUTDIR. PANELS_MENU_BUTTONS="1 3" walks the menu after a
+# right click too, once a right click opens the program's menu.
 
 set -euo pipefail
 
@@ -160,6 +162,8 @@ panels_sni_menu_facts() {
   local item service path
   item=$(panels_sni_items | head -n1)
   [ -n "$item" ] || { echo "no StatusNotifierItem registered"; return 0; }
+  # "service/path", or GNOME's extension's "service@/path", or a bare service.
+  item=${item/@\//\/}
   service=${item%%/*}
   path=/${item#*/}
   [ "$path" = "/$item" ] && path=/StatusNotifierItem

@@ -10,7 +10,8 @@
 # native: the program as a Wayland client (qt6-wayland); xwayland: as an X
 # client of sway's XWayland; windows: native, and every window the menu's
 # commands open, with what sway made of it (floating or tiled, its size) in
-# OUTDIR/windows/notes.txt. Without a mode: native and xwayland.
+# OUTDIR/notes.txt (PANELS_ONLY=1: the month choice and the preview alone).
+# Without a mode: native and xwayland.
 # Packages: sway waybar grim wtype xwayland qt6-wayland libwayland-dev gcc
 #           imagemagick dbus
 source "$(dirname "$0")/lib.sh" "$@"

@@ -5,6 +5,33 @@
 #include <QLocale>
 #include <QPushButton>
 #include <QScreen>
+#include <QTimer>
+#include <QWindow>
+
+namespace {
+// Lets the window's size go once its first frame has been handed over.
+class SizeRelease : public QObject {
+public:
+    explicit SizeRelease(QWidget *window) : QObject(window), m_window(window) {}
+    bool eventFilter(QObject *watched, QEvent *event) override
+    {
+        if (event->type() == QEvent::Expose && static_cast<QWindow *>(watched)->isExposed()) {
+            watched->removeEventFilter(this);
+            // Queued: the window paints and hands over its first frame while
+            // the expose event is handled.
+            QTimer::singleShot(0, this, [this] {
+                m_window->setMinimumSize(0, 0);
+                m_window->setMaximumSize(QWIDGETSIZE_MAX, QWIDGETSIZE_MAX);
+                deleteLater();
+            });
+        }
+        return false;
+    }
+
+private:
+    QWidget *m_window;
+};
+}
 
 QPushButton *FixedButton(const char *name, const QString &text, const QRect &geometry, QWidget *parent)
 {
@@ -22,6 +49,16 @@ void CentreOnDesktop(QWidget *window)
         frame.moveCenter(screen->availableGeometry().center());
         window->move(frame.topLeft());
     }
+}
+
+void ShowFloating(QWidget *window)
+{
+    if (!window->isVisible() && QGuiApplication::platformName().startsWith(QLatin1String("wayland"))) {
+        window->setFixedSize(window->size());
+        window->winId();
+        window->windowHandle()->installEventFilter(new SizeRelease(window));
+    }
+    window->show();
 }
 
 void BlockNoOtherWindow(QDialog *dialog)

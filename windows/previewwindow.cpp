@@ -59,7 +59,7 @@ void PreviewWindow::showReport(ReportEngine::Report &report, ReportEngine::Repor
     preview->setReport(&report);
     if (!isVisible())
         CentreOnDesktop(this);
-    show();
+    ShowFloating(this);
     raise();
     activateWindow();
 }

@@ -1,7 +1,8 @@
 # Shared by every tests/e2e/e2e_*.sh: the real program in a private X display
 # with a tray host, driven by xdotool, watched with xwininfo and screenshots.
 # The tray host is trayer (XEmbed), or with E2E_PANEL=sni set before sourcing
-# a StatusNotifierItem watcher on the session bus and no XEmbed tray.
+# a StatusNotifierItem watcher on the session bus and no XEmbed tray, or with
+# E2E_PANEL=xfce a real panel: XFCE's, its status tray alone along the top.
 #
 #   source "$(dirname "$0")/lib.sh" "$1"      # $1: the built kelvora
 #   e2e_write_ini "H23,6884368" ... ; e2e_start ; e2e_wait_tray_icon
@@ -135,7 +136,9 @@ e2e_start_x() {
   e2e_wait_for 20 test -s "$fdfile" || e2e_fail "Xvfb did not start"
   export DISPLAY=":$(head -n1 "$fdfile" | tr -d '[:space:]')"
   e2e_wait_for 10 xwininfo -root >/dev/null 2>&1 || e2e_fail "display $DISPLAY does not answer"
-  if [ "$E2E_PANEL" = sni ]; then
+  if [ "$E2E_PANEL" = xfce ]; then
+    e2e_start_xfce_panel
+  elif [ "$E2E_PANEL" = sni ]; then
     e2e_spawn /usr/bin/python3 "$E2E_LIB_DIR/sni.py" watcher >"$E2E_WORK/watcher.log" 2>&1
     e2e_wait_for 10 dbus-send --session --print-reply --dest=org.freedesktop.DBus /org/freedesktop/DBus \
       org.freedesktop.DBus.GetNameOwner string:org.kde.StatusNotifierWatcher >/dev/null 2>&1 ||
@@ -146,6 +149,37 @@ e2e_start_x() {
     e2e_wait_for 10 e2e_panel_line >/dev/null || e2e_fail "trayer did not start"
   fi
   e2e_log "display $DISPLAY ready ($E2E_PANEL)"
+}
+
+# XFCE's panel, 30 pixels high along the top with the status tray alone, its
+# settings from a file xfconfd reads on the private bus. The bus starts
+# xfconfd with the environment it was given, not the private home.
+e2e_start_xfce_panel() {
+  command -v xfce4-panel >/dev/null || { echo "SKIP: xfce4-panel is not installed" >&2; exit 77; }
+  local conf=$XDG_CONFIG_HOME/xfce4/xfconf/xfce-perchannel-xml
+  mkdir -p "$conf"
+  cat >"$conf/xfce4-panel.xml" <<'XML'
+<?xml version="1.0" encoding="UTF-8"?>
+<channel name="xfce4-panel" version="1.0">
+  <property name="configver" type="int" value="2"/>
+  <property name="panels" type="array">
+    <value type="int" value="1"/>
+    <property name="panel-1" type="empty">
+      <property name="position" type="string" value="p=6;x=0;y=0"/>
+      <property name="length" type="uint" value="100"/>
+      <property name="position-locked" type="bool" value="true"/>
+      <property name="size" type="uint" value="30"/>
+      <property name="plugin-ids" type="array"><value type="int" value="1"/></property>
+    </property>
+  </property>
+  <property name="plugins" type="empty">
+    <property name="plugin-1" type="string" value="systray"/>
+  </property>
+</channel>
+XML
+  dbus-update-activation-environment HOME XDG_CONFIG_HOME XDG_DATA_HOME XDG_RUNTIME_DIR DISPLAY
+  e2e_spawn xfce4-panel --disable-wm-check >"$E2E_WORK/panel.log" 2>&1
+  e2e_wait_for 20 bash -c 'xwininfo -root -tree | grep -q "(\"xfce4-panel\" "' || e2e_fail "xfce4-panel did not start"
 }
 
 e2e_panel_line() { xwininfo -root -tree 2>/dev/null | grep -m1 '("panel" "trayer")'; }

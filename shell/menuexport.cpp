@@ -238,12 +238,18 @@ void MenuExport::withdraw()
     m_published = false;
 }
 
-void MenuExport::changed()
+void MenuExport::changed() { changedBelow(0); }
+
+void MenuExport::changedBelow(int id)
 {
     ++m_revision;
-    if (m_announcePending)
+    if (m_announcePending) {
+        if (m_announceParent != id)
+            m_announceParent = 0;
         return;
+    }
     m_announcePending = true;
+    m_announceParent = id;
     QTimer::singleShot(0, this, &MenuExport::announce);
 }
 
@@ -254,7 +260,7 @@ void MenuExport::announce()
         return;
     QDBusMessage signal = QDBusMessage::createSignal(QLatin1String(Path), QLatin1String(Interface),
                                                      QStringLiteral("LayoutUpdated"));
-    signal << QVariant::fromValue(m_revision) << QVariant::fromValue(0);
+    signal << QVariant::fromValue(m_revision) << QVariant::fromValue(m_announceParent);
     QDBusConnection(m_connectionName).send(signal);
 }
 
@@ -277,6 +283,8 @@ bool MenuExport::expand(const Item &item)
     if (m_expanded.contains(item.person))
         return false;
     m_expanded.insert(item.person);
+    // Panels that do not read a submenu they were told to update wait for this.
+    changedBelow(idOfAction(item.action));
     return true;
 }
 
@@ -527,8 +535,8 @@ bool MenuExport::handleMessage(const QDBusMessage &message, const QDBusConnectio
         if (id == 0 && (event == QLatin1String("opened") || event == QLatin1String("closed")))
             noteShown(message.service());
         // A panel that opens a submenu without asking first is told to read it.
-        if (event == QLatin1String("opened") && expand(itemOf(id)))
-            changed();
+        if (event == QLatin1String("opened"))
+            expand(itemOf(id));
         if (event == QLatin1String("clicked") && !activate(id))
             return fail(QStringLiteral("No such item"));
         return reply({});
@@ -547,8 +555,8 @@ bool MenuExport::handleMessage(const QDBusMessage &message, const QDBusConnectio
             events.endStructure();
             if (id == 0 && (event == QLatin1String("opened") || event == QLatin1String("closed")))
                 noteShown(message.service());
-            if (event == QLatin1String("opened") && expand(itemOf(id)))
-                changed();
+            if (event == QLatin1String("opened"))
+                expand(itemOf(id));
             if (event == QLatin1String("clicked") ? !activate(id) : itemOf(id).kind == Item::None)
                 errors.append(id);
         }

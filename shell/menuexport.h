@@ -65,6 +65,8 @@ private:
     void noteShown(const QString &client);
     // A person's commands are about to show: true when the panel has not had them.
     bool expand(const Item &item);
+    // A change below item `id` only.
+    void changedBelow(int id);
     void announce();
 
     TrayMenu *m_menu;
@@ -73,6 +75,7 @@ private:
     QList<QAction *> m_fixed;
     quint32 m_revision = 1;
     bool m_announcePending = false;
+    int m_announceParent = 0;
     bool m_published = false;
     QString m_connectionName;
     mutable QHash<qint64, QByteArray> m_pictures;

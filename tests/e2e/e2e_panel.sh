@@ -4,7 +4,9 @@
 # menu, and says the menu is all it has), so one left click on the icon shows
 # the program's menu drawn by the panel next to the icon, and choosing
 # "Параметры..." -> "О программе..." in it opens the program's about window;
-# a right click shows the same menu.
+# a person's submenu, which the panel reads when it opens, holds that
+# person's commands, and "Удалить" there asks about that person; a right
+# click shows the same menu.
 E2E_PANEL=xfce
 E2E_SCREEN=1024x768
 source "$(dirname "$0")/lib.sh" "$1"
@@ -33,11 +35,15 @@ IFS='x+' read -r w h x y <<<"$(panel_icon)"
 E2E_ICON_X=$x E2E_ICON_Y=$y E2E_ICON_W=$w E2E_ICON_H=$h
 e2e_log "icon at $x,$y size ${w}x$h"
 
-# Windows on the screen that are not the program's: the panel's menus.
+# Windows on the screen that are not the program's: the panel's menus (GTK
+# also maps small helper windows off the screen, which are not).
 viewable_windows() {
   xwininfo -root -children | awk '/^ +0x/ { print $1 }' | while read -r id; do
-    xwininfo -id "$id" 2>/dev/null | grep -q IsViewable && echo "$id"
-  done | sort
+    if xwininfo -id "$id" 2>/dev/null | awk '/Map State: IsViewable/ { v = 1 } /Absolute upper-left X/ { x = $NF }
+      /Absolute upper-left Y/ { y = $NF } /^ *Width:/ { w = $NF } END { exit !(v && x >= 0 && y >= 0 && w > 20) }'; then
+      echo "$id"
+    fi
+  done
 }
 # e2e_panel_menu BUTTON: clicks the icon, waits for a new window of the panel
 # next to the icon; PANEL_MENU is its id.
@@ -48,7 +54,7 @@ e2e_panel_menu() {
   sleep 0.2
   xdotool click "$1"
   new_panel_window() {
-    comm -13 <(echo "$before") <(viewable_windows) | while read -r id; do
+    viewable_windows | grep -vxF -e "${before:-none}" | while read -r id; do
       xprop -id "$id" WM_CLASS 2>/dev/null | grep -q kelvora || echo "$id"
     done | head -n1 | grep .
   }
@@ -71,8 +77,20 @@ e2e_shot 02-about
 e2e_click_at "$E2E_WIN_X" "$E2E_WIN_Y" 200 40
 e2e_wait_window_gone "$E2E_WIN" || e2e_fail "a click did not close the about window"
 
+# Борис (at the top) -> "Удалить", the last of his commands.
+e2e_panel_menu 1 || e2e_fail "no menu for Борис's commands"
+before=$(e2e_window_ids)
+e2e_keys Down Right
+e2e_shot 03-person-commands
+e2e_keys Down Down Down Down Down Down Down Return
+e2e_wait_confirm "$before" || e2e_fail "«Удалить» in the panel's menu asked nothing"
+e2e_shot 04-delete-question
+e2e_confirm_no
+e2e_wait_window_gone "$E2E_WIN" || e2e_fail "the question stayed open"
+e2e_read_ini | grep -qx '\[Борис\]' || e2e_fail "Борис was deleted"
+
 e2e_panel_menu 3 || e2e_fail "a right click showed no menu"
-e2e_shot 03-right-click
+e2e_shot 05-right-click
 xdotool key Escape
 e2e_wait_window_gone "$PANEL_MENU" || e2e_fail "Esc did not close the panel's menu"
 e2e_kelvora_running || e2e_fail "the program ended"

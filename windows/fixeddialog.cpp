@@ -19,6 +19,7 @@ void FixedDialog::showEvent(QShowEvent *event)
 {
     if (!event->spontaneous()) {
         CentreOnDesktop(this);
+        HoldSizeUntilDrawn(this);
         opening();
     }
     QDialog::showEvent(event);

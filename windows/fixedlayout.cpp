@@ -9,10 +9,14 @@
 #include <QWindow>
 
 namespace {
-// Lets the window's size go once its first frame has been handed over.
+// Gives the window its own size limits back once its first frame has been
+// handed over.
 class SizeRelease : public QObject {
 public:
-    explicit SizeRelease(QWidget *window) : QObject(window), m_window(window) {}
+    explicit SizeRelease(QWidget *window)
+        : QObject(window), m_window(window), m_minimum(window->minimumSize()), m_maximum(window->maximumSize())
+    {
+    }
     bool eventFilter(QObject *watched, QEvent *event) override
     {
         if (event->type() == QEvent::Expose && static_cast<QWindow *>(watched)->isExposed()) {
@@ -20,8 +24,8 @@ public:
             // Queued: the window paints and hands over its first frame while
             // the expose event is handled.
             QTimer::singleShot(0, this, [this] {
-                m_window->setMinimumSize(0, 0);
-                m_window->setMaximumSize(QWIDGETSIZE_MAX, QWIDGETSIZE_MAX);
+                m_window->setMinimumSize(m_minimum);
+                m_window->setMaximumSize(m_maximum);
                 deleteLater();
             });
         }
@@ -30,6 +34,8 @@ public:
 
 private:
     QWidget *m_window;
+    QSize m_minimum;
+    QSize m_maximum;
 };
 }
 
@@ -51,13 +57,21 @@ void CentreOnDesktop(QWidget *window)
     }
 }
 
+void HoldSizeUntilDrawn(QWidget *window)
+{
+    if (!QGuiApplication::platformName().startsWith(QLatin1String("wayland"))
+        || window->minimumSize() == window->maximumSize())
+        return;
+    auto *release = new SizeRelease(window);
+    window->setFixedSize(window->size());
+    window->winId();
+    window->windowHandle()->installEventFilter(release);
+}
+
 void ShowFloating(QWidget *window)
 {
-    if (!window->isVisible() && QGuiApplication::platformName().startsWith(QLatin1String("wayland"))) {
-        window->setFixedSize(window->size());
-        window->winId();
-        window->windowHandle()->installEventFilter(new SizeRelease(window));
-    }
+    if (!window->isVisible())
+        HoldSizeUntilDrawn(window);
     window->show();
 }
 

@@ -26,10 +26,13 @@ T *Named(T *object, const char *name)
 QPushButton *FixedButton(const char *name, const QString &text, const QRect &geometry, QWidget *parent);
 
 void CentreOnDesktop(QWidget *window);
-// Shows a window that has no size limits of its own. A tiling Wayland desktop
-// (sway) tiles a window unless its size is fixed when it is first drawn: the
-// size is held fixed until then and let go after, so the window opens
-// floating at its own size and can still be resized and maximised.
+// A tiling Wayland desktop (sway) tiles a window of no parent unless its size
+// is fixed when it is first drawn. For a window that may be resized, about to
+// be shown: on Wayland its size is held fixed until its first frame is drawn
+// and its own limits come back after, so it opens floating at its own size
+// and can still be resized and maximised.
+void HoldSizeUntilDrawn(QWidget *window);
+// Shows such a window, held so.
 void ShowFloating(QWidget *window);
 // exec() still waits for the answer, but the window blocks no other window:
 // an application-modal one would block the tray icon too (on XEmbed panels

@@ -194,7 +194,7 @@ void StatusNotifier::registerWithWatcher()
         // A watcher that refuses the item shows it nowhere: as good as none.
         if (call->isError() && m_shown) {
             hide();
-            m_watcherPresent = false;
+            m_refused = true;
             emit watcherChanged(false);
         }
     });
@@ -203,6 +203,7 @@ void StatusNotifier::registerWithWatcher()
 void StatusNotifier::watcherOwnerChanged(const QString &newOwner)
 {
     m_watcherPresent = !newOwner.isEmpty();
+    m_refused = false;
     // A watcher that starts again knows nothing of the items of the last one.
     if (m_watcherPresent && m_shown)
         registerWithWatcher();

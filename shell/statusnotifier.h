@@ -21,7 +21,9 @@ public:
     ~StatusNotifier() override;
 
     // Whether a panel's watcher is on the bus to take the item.
-    bool watcherPresent() const { return m_watcherPresent; }
+    bool watcherPresent() const { return m_watcherPresent && !m_refused; }
+    // Whether one is on the bus at all, even one that refused the item.
+    bool watcherOnBus() const { return m_watcherPresent; }
     // Shown: the item is on the bus and registered with the watcher.
     bool isShown() const { return m_shown; }
     void show();
@@ -53,6 +55,7 @@ private:
     QString m_title;
     QIcon m_icon;
     bool m_watcherPresent = false;
+    bool m_refused = false;
     bool m_shown = false;
     QDBusServiceWatcher *m_watcher = nullptr;
 };

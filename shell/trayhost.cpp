@@ -303,8 +303,11 @@ bool TrayHost::xembedAreaPresent() const
 {
     if (m_trayAvailable)
         return m_trayAvailable();
-    // Only X11 has XEmbed notification areas; asked only when no
-    // StatusNotifierItem panel is there, Qt then keeps its icon in one.
+    // Only X11 has XEmbed notification areas. Qt is asked only while no
+    // StatusNotifierItem watcher is on the bus: asked with one there, it
+    // would put an item of its own there instead, without the menu.
+    if (m_sni && m_sni->watcherOnBus())
+        return m_tray != nullptr;
     return QGuiApplication::platformName() == QLatin1String("xcb") && QSystemTrayIcon::isSystemTrayAvailable();
 }
 

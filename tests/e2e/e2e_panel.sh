@@ -6,7 +6,8 @@
 # "Параметры..." -> "О программе..." in it opens the program's about window;
 # a person's submenu, which the panel reads when it opens, holds that
 # person's commands, and "Удалить" there asks about that person; a right
-# click shows the same menu.
+# click shows the same menu. A panel that starts after the program (restarted
+# here) gets the item again.
 E2E_PANEL=xfce
 E2E_SCREEN=1024x768
 source "$(dirname "$0")/lib.sh" "$1"
@@ -93,5 +94,14 @@ e2e_panel_menu 3 || e2e_fail "a right click showed no menu"
 e2e_shot 05-right-click
 xdotool key Escape
 e2e_wait_window_gone "$PANEL_MENU" || e2e_fail "Esc did not close the panel's menu"
+
+kill "$E2E_XFCE_PID"
+wait "$E2E_XFCE_PID" 2>/dev/null || true
+e2e_wait_for 10 bash -c '! xwininfo -root -tree | grep -q "(\"xfce4-panel\" "' || e2e_fail "the panel did not go"
+e2e_start_xfce_panel
+e2e_wait_for 20 panel_icon >/dev/null || e2e_fail "no icon on the panel started after the program"
+e2e_panel_menu 1 || e2e_fail "no menu on the panel started after the program"
+e2e_shot 06-panel-started-later
+xdotool key Escape
 e2e_kelvora_running || e2e_fail "the program ended"
 e2e_log "PASS"

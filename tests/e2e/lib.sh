@@ -178,7 +178,8 @@ e2e_start_xfce_panel() {
 </channel>
 XML
   dbus-update-activation-environment HOME XDG_CONFIG_HOME XDG_DATA_HOME XDG_RUNTIME_DIR DISPLAY
-  e2e_spawn xfce4-panel --disable-wm-check >"$E2E_WORK/panel.log" 2>&1
+  e2e_spawn xfce4-panel --disable-wm-check >>"$E2E_WORK/panel.log" 2>&1
+  E2E_XFCE_PID=$!
   e2e_wait_for 20 bash -c 'xwininfo -root -tree | grep -q "(\"xfce4-panel\" "' || e2e_fail "xfce4-panel did not start"
 }
 

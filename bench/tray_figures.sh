@@ -31,6 +31,7 @@ part() { [[ "$PARTS" == *" $1 "* ]]; }
 # locale sort and awk would take "33.12" for 33 and print "33,12".
 sort() { LC_ALL=C command sort "$@"; }
 awk() { LC_ALL=C command awk "$@"; }
+printf() { LC_ALL=C builtin printf "$@"; }
 KELVORA=$BUILD/kelvora
 BARE=$BUILD/bench/bench_baretray
 WATCH=$BUILD/bench/tray_stopwatch

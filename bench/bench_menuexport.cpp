@@ -25,11 +25,11 @@
 
 namespace {
 
-QDBusMessage GetLayout(QDBusConnection &panel, const QString &service, int parent)
+QDBusMessage GetLayout(QDBusConnection &panel, const QString &service, int parent, const QStringList &names = {})
 {
     QDBusMessage call = QDBusMessage::createMethodCall(service, QLatin1String(MenuExport::Path),
                                                        QStringLiteral("com.canonical.dbusmenu"), QStringLiteral("GetLayout"));
-    call << parent << -1 << QStringList();
+    call << parent << -1 << names;
     return panel.call(call);
 }
 
@@ -96,6 +96,9 @@ int main(int argc, char **argv)
                     }));
         std::printf("GetLayout, one person's submenu: %.2f ms (target 5 ms)\n",
                     MedianMs(51, [&] { GetLayout(bus, service, top.value(0)); }));
+        const QStringList shapeOnly{QStringLiteral("type"), QStringLiteral("children-display")};
+        std::printf("GetLayout, the shape alone (as GNOME's panel asks; every person's commands with it): %.2f ms\n",
+                    MedianMs(11, [&] { GetLayout(bus, service, 0, shapeOnly); }));
         QDBusMessage open = QDBusMessage::createMethodCall(service, QLatin1String(MenuExport::Path),
                                                            QStringLiteral("com.canonical.dbusmenu"),
                                                            QStringLiteral("AboutToShowGroup"));

@@ -54,6 +54,17 @@ struct PropertyGroup {
     QStringList names;
 };
 
+// An item's greyed state and the properties a change removed, as
+// ItemsPropertiesUpdated carries them.
+struct EnabledEntry {
+    int id = 0;
+    bool enabled = true;
+};
+struct RemovedEntry {
+    int id = 0;
+    QStringList names;
+};
+
 const char IntrospectionXml[] = R"xml(  <interface name="com.canonical.dbusmenu">
     <property name="Version" type="u" access="read"/>
     <property name="TextDirection" type="s" access="read"/>
@@ -137,6 +148,8 @@ QString PanelLabel(const QString &caption)
 Q_DECLARE_METATYPE(LayoutNode)
 Q_DECLARE_METATYPE(PropertyEntry)
 Q_DECLARE_METATYPE(PropertyGroup)
+Q_DECLARE_METATYPE(EnabledEntry)
+Q_DECLARE_METATYPE(RemovedEntry)
 
 // Qt asks a type for its signature by writing an empty one: no menu then.
 QDBusArgument &operator<<(QDBusArgument &arg, const LayoutNode &node)
@@ -185,12 +198,41 @@ QDBusArgument &operator<<(QDBusArgument &arg, const PropertyGroup &group)
 
 const QDBusArgument &operator>>(const QDBusArgument &arg, PropertyGroup &) { return arg; }
 
+QDBusArgument &operator<<(QDBusArgument &arg, const EnabledEntry &entry)
+{
+    arg.beginStructure();
+    arg << entry.id;
+    arg.beginMap(QMetaType::fromType<QString>(), QMetaType::fromType<QDBusVariant>());
+    arg.beginMapEntry();
+    arg << QStringLiteral("enabled") << QDBusVariant(entry.enabled);
+    arg.endMapEntry();
+    arg.endMap();
+    arg.endStructure();
+    return arg;
+}
+
+const QDBusArgument &operator>>(const QDBusArgument &arg, EnabledEntry &) { return arg; }
+
+QDBusArgument &operator<<(QDBusArgument &arg, const RemovedEntry &entry)
+{
+    arg.beginStructure();
+    arg << entry.id << entry.names;
+    arg.endStructure();
+    return arg;
+}
+
+const QDBusArgument &operator>>(const QDBusArgument &arg, RemovedEntry &) { return arg; }
+
 static void RegisterTypes()
 {
     static const bool registered = [] {
         qDBusRegisterMetaType<LayoutNode>();
         qDBusRegisterMetaType<PropertyEntry>();
         qDBusRegisterMetaType<PropertyGroup>();
+        qDBusRegisterMetaType<EnabledEntry>();
+        qDBusRegisterMetaType<RemovedEntry>();
+        qDBusRegisterMetaType<QList<EnabledEntry>>();
+        qDBusRegisterMetaType<QList<RemovedEntry>>();
         return true;
     }();
     Q_UNUSED(registered);
@@ -262,6 +304,30 @@ void MenuExport::announce()
                                                      QStringLiteral("LayoutUpdated"));
     signal << QVariant::fromValue(m_revision) << QVariant::fromValue(m_announceParent);
     QDBusConnection(m_connectionName).send(signal);
+    if (m_announceParent == 0)
+        announceEnabled();
+}
+
+void MenuExport::announceEnabled()
+{
+    // Every item a panel may hold: the menu's own, those of its submenus and
+    // the commands of the people it has.
+    QList<EnabledEntry> entries;
+    QList<int> pending = childrenOf(itemOf(0));
+    for (qsizetype i = 0; i < pending.size(); ++i) {
+        const Item item = itemOf(pending.at(i));
+        const bool separator = item.action ? item.action->isSeparator()
+                                           : !m_menu->personCommands().at(item.command).caption;
+        if (separator)
+            continue;
+        entries.append({pending.at(i), m_menuEnabled() && (!item.action || item.action->isEnabled())});
+        if (item.kind != Item::Person || commandsSent(item))
+            pending += childrenOf(item);
+    }
+    QDBusMessage signal = QDBusMessage::createSignal(QLatin1String(Path), QLatin1String(Interface),
+                                                     QStringLiteral("ItemsPropertiesUpdated"));
+    signal << QVariant::fromValue(entries) << QVariant::fromValue(QList<RemovedEntry>());
+    QDBusConnection(m_connectionName).send(signal);
 }
 
 bool MenuExport::shownRecentlyBy(const QString &client) const
@@ -272,15 +338,26 @@ bool MenuExport::shownRecentlyBy(const QString &client) const
 
 void MenuExport::noteShown(const QString &client) { m_shownBy.insert(client, m_clock.elapsed()); }
 
+bool MenuExport::commandsSent(const Item &item) const
+{
+    return m_expandedGeneration == m_menu->familyGeneration() && (m_expandedAll || m_expanded.contains(item.person));
+}
+
+void MenuExport::forgetOldFamily()
+{
+    if (m_expandedGeneration != m_menu->familyGeneration()) {
+        m_expanded.clear();
+        m_expandedAll = false;
+        m_expandedGeneration = m_menu->familyGeneration();
+    }
+}
+
 bool MenuExport::expand(const Item &item)
 {
     if (item.kind != Item::Person)
         return false;
-    if (m_expandedGeneration != m_menu->familyGeneration()) {
-        m_expanded.clear();
-        m_expandedGeneration = m_menu->familyGeneration();
-    }
-    if (m_expanded.contains(item.person))
+    forgetOldFamily();
+    if (m_expandedAll || m_expanded.contains(item.person))
         return false;
     m_expanded.insert(item.person);
     // Panels that do not read a submenu they were told to update wait for this.
@@ -451,9 +528,7 @@ void MenuExport::writeItem(QDBusArgument &arg, int id, int depth, const QStringL
     arg << id;
     writeProperties(arg, item, names);
     arg.beginArray(QMetaType::fromType<QDBusVariant>());
-    const bool opened = item.kind != Item::Person || asked
-        || (m_expandedGeneration == m_menu->familyGeneration() && m_expanded.contains(item.person));
-    if (depth != 0 && opened) {
+    if (depth != 0 && (item.kind != Item::Person || asked || commandsSent(item))) {
         for (int child : childrenOf(item))
             arg << QDBusVariant(QVariant::fromValue(LayoutNode{this, child, depth < 0 ? -1 : depth - 1, names, false}));
     }
@@ -511,8 +586,17 @@ bool MenuExport::handleMessage(const QDBusMessage &message, const QDBusConnectio
         const int parent = args.at(0).toInt();
         if (itemOf(parent).kind == Item::None)
             return fail(QStringLiteral("No such item"));
+        const QStringList names = args.at(2).toStringList();
+        // A panel that reads the menu's shape alone and the captions and
+        // pictures after (GNOME's) gets every person's commands: the shape
+        // costs little, and that panel neither opens a submenu it has no
+        // items for nor keeps one open across a layout update.
+        if (!names.isEmpty() && !names.contains(QLatin1String("label"))) {
+            forgetOldFamily();
+            m_expandedAll = true;
+        }
         return reply({QVariant::fromValue(m_revision),
-                      QVariant::fromValue(LayoutNode{this, parent, args.at(1).toInt(), args.at(2).toStringList(), true})});
+                      QVariant::fromValue(LayoutNode{this, parent, args.at(1).toInt(), names, true})});
     }
     if (member == QLatin1String("GetGroupProperties") && message.signature() == QLatin1String("aias")) {
         QList<int> ids;

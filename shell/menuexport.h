@@ -6,7 +6,8 @@
 //
 // A person's commands are sent once the panel is about to show them: the
 // whole menu of a large family would otherwise be ten items a person, most
-// of the time of every answer, for submenus nobody opens.
+// of the time of every answer, for submenus nobody opens. A panel that asks
+// for the menu's shape alone gets them all at once (see GetLayout).
 #include <QDBusVirtualObject>
 #include <QElapsedTimer>
 #include <QHash>
@@ -65,9 +66,16 @@ private:
     void noteShown(const QString &client);
     // A person's commands are about to show: true when the panel has not had them.
     bool expand(const Item &item);
+    // The people marked opened belong to the family of today's generation.
+    void forgetOldFamily();
+    // Whether a person's commands go with the whole menu now.
+    bool commandsSent(const Item &item) const;
     // A change below item `id` only.
     void changedBelow(int id);
     void announce();
+    // The greyed state of every item, for a panel that reads no more than
+    // the menu's shape when told the layout changed (GNOME's).
+    void announceEnabled();
 
     TrayMenu *m_menu;
     std::function<bool()> m_menuEnabled;
@@ -83,6 +91,8 @@ private:
     // The people whose commands panels have opened, in the family generation
     // m_expandedGeneration.
     QSet<int> m_expanded;
+    // Every person's commands are sent (see GetLayout).
+    bool m_expandedAll = false;
     quint32 m_expandedGeneration = 0;
     QElapsedTimer m_clock;
 };

@@ -289,6 +289,12 @@ bool StatusNotifier::handleMessage(const QDBusMessage &message, const QDBusConne
         connection.send(message.createErrorReply(QDBusError::UnknownMethod, QStringLiteral("No such method")));
         return true;
     }
+    if (click && m_refuseClicks) {
+        // As an item that has no such click: the panels that tell one so
+        // apart by this error show the menu (KDE's) or stop sending it (GNOME's).
+        connection.send(message.createErrorReply(QDBusError::UnknownMethod, QStringLiteral("The item is its menu")));
+        return true;
+    }
     connection.send(message.createReply());
     if (click && message.signature() == QLatin1String("ii")) {
         const QPoint place(args.at(0).toInt(), args.at(1).toInt());

@@ -29,6 +29,11 @@ public:
     void show();
     void hide();
 
+    // Where the program cannot open a menu of its own (a Wayland session),
+    // Activate and ContextMenu are refused: a panel that sends them (KDE's)
+    // then opens the exported menu itself.
+    void refuseClicks(bool refuse) { m_refuseClicks = refuse; }
+
     void setIcon(const QIcon &icon);
     void setTitle(const QString &title);
     QString serviceName() const { return m_service; }
@@ -57,5 +62,6 @@ private:
     bool m_watcherPresent = false;
     bool m_refused = false;
     bool m_shown = false;
+    bool m_refuseClicks = false;
     QDBusServiceWatcher *m_watcher = nullptr;
 };

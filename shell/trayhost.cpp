@@ -41,6 +41,14 @@ constexpr int TimerInterval = 1000;
 // telling the user there is nowhere to put the icon.
 constexpr int TrayGraceTicks = 10;
 
+// A menu of our own needs a place on the screen the program can name: a
+// native Wayland client cannot, and through XWayland a click on the panel
+// outside it would not close the menu. Those panels draw the menu.
+bool OwnMenuPossible()
+{
+    return QGuiApplication::platformName() != QLatin1String("wayland") && !qEnvironmentVariableIsSet("WAYLAND_DISPLAY");
+}
+
 // Platforms without a desktop: nobody to tell that the icon has no place.
 bool HeadlessPlatform()
 {
@@ -100,6 +108,7 @@ TrayHost::TrayHost(const QString &settingsPath, const ShellOptions &options, QWi
             m_export->publish(bus);
             m_sni = new StatusNotifier(bus, QLatin1String(MenuExport::Path), this);
             m_sni->setTitle(AppTitle());
+            m_sni->refuseClicks(!OwnMenuPossible());
             connect(m_sni, &StatusNotifier::activated, this,
                     [this](const QPoint &place, bool, const QString &client) { panelClicked(place, client); });
             connect(m_sni, &StatusNotifier::watcherChanged, this, [this] {
@@ -374,10 +383,7 @@ void TrayHost::panelClicked(const QPoint &place, const QString &client)
     // The panel drew the exported menu for this very click.
     if (m_export && m_export->shownRecentlyBy(client))
         return;
-    // A menu of our own needs a place on the screen the program can name:
-    // a native Wayland client cannot, and through XWayland a click on the
-    // panel outside it would not close the menu. Those panels draw the menu.
-    if (QGuiApplication::platformName() == QLatin1String("wayland") || qEnvironmentVariableIsSet("WAYLAND_DISPLAY"))
+    if (!OwnMenuPossible())
         return;
     // The panel gives the place in pixels of the screen; Qt moves a menu
     // that does not fit there onto the screen.

@@ -2,6 +2,7 @@
 
 #include "model/errors.h"
 #include "windows/apptitle.h"
+#include "windows/fixedlayout.h"
 #include "windows/qttranslations.h"
 
 #include <QFileDialog>
@@ -63,6 +64,8 @@ QString GetSaveFileName(QWidget *parent, const QString &filter, const QString &p
     dialog.setDefaultSuffix(defaultSuffix);
     if (!proposedName.isEmpty())
         dialog.selectFile(proposedName);
+    // Like the program's own windows, it floats on a tiling Wayland desktop.
+    HoldSizeUntilDrawn(&dialog);
     if (dialog.exec() != QDialog::Accepted)
         return QString();
     const QStringList chosen = dialog.selectedFiles();

@@ -62,6 +62,9 @@ $person_commands
   Настройки <gear>
 Выход! <exit>"
 [ "$(panel_menu)" = "$expected" ] || e2e_fail "the panel's menu differs: $(diff <(echo "$expected") <(panel_menu))"
+# A panel that reads the shape alone and opens no submenu it has no items for
+# (GNOME's) gets every person's commands with it.
+[ "$(e2e_sni shape)" = "10 10 0 0 0 5 0" ] || e2e_fail "the menu's shape: $(e2e_sni shape)"
 
 # A click in the panel's menu runs the item's command: the about window,
 # its item greyed meanwhile; "На экран" clears the menu flag, and the whole
@@ -75,9 +78,14 @@ e2e_wait_window_gone "$E2E_WIN" || e2e_fail "a click did not close the about win
 menu_not_greyed() { ! grep -q greyed <<<"$(panel_menu)"; }
 e2e_wait_for 5 menu_not_greyed || e2e_fail "the about item stayed greyed"
 before=$(e2e_window_ids)
+e2e_sni updated 20 greyed >"$E2E_WORK/greyed" &
+listener=$!
+e2e_wait_for 5 grep -q listening "$E2E_WORK/greyed" || e2e_fail "cannot listen to the menu"
 e2e_sni click "Анна/На экран" || e2e_fail "no calendar item for Анна"
 e2e_wait_window "$CALENDAR_SIZE" "$before" || e2e_fail "the panel's click did not open the calendar"
 calendar=$E2E_WIN
+# Panels that read no more than the shape after a change hear of the grey.
+wait "$listener" || e2e_fail "the panel was not told that the items are greyed"
 e2e_shot 01-calendar-from-panel
 [ -z "$(grep -v -e '^ *-$' -e 'greyed' <<<"$(panel_menu)")" ] || e2e_fail "items not greyed under the calendar: $(panel_menu)"
 e2e_sni click "Добавить..."
@@ -169,4 +177,15 @@ e2e_wait_for 5 sni_picture_is birthday || e2e_fail "no balloons on a birthday: $
 e2e_sni_open_menu Activate || e2e_fail "no menu after the add"
 e2e_shot 05-menu-birthday
 e2e_close_menu
+
+# In a Wayland session the program opens no menu of its own: a click the
+# panel asks it to handle is refused, and the panel draws the menu (KDE's).
+kill "$E2E_KELVORA_PID"
+e2e_wait_kelvora_exit 10 || e2e_fail "the program did not end"
+WAYLAND_DISPLAY=wayland-none e2e_start_kelvora
+e2e_wait_for 20 bash -c "/usr/bin/python3 '$E2E_LIB_DIR/sni.py' item | grep -q -- '-$E2E_KELVORA_PID-'" ||
+  e2e_fail "the item did not come back"
+E2E_SNI_ITEM=$(/usr/bin/python3 "$E2E_LIB_DIR/sni.py" item)
+e2e_sni call Activate 700 10 2>"$E2E_WORK/refused" && e2e_fail "Activate was taken in a Wayland session"
+grep -q UnknownMethod "$E2E_WORK/refused" || e2e_fail "Activate: $(cat "$E2E_WORK/refused")"
 e2e_log "PASS"

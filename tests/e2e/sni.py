@@ -18,9 +18,15 @@
                             indented by level: its caption ("-" a separator),
                             "[greyed]" when disabled, "<name>" for a picture
                             equal to REFDIR/<name>.png, "<picture>" for another
-    sni.py updated SERVICE SECONDS
-                            waits for the menu's LayoutUpdated signal, after
-                            printing "listening" once it can hear it
+    sni.py updated SERVICE SECONDS [greyed]
+                            waits for the menu's LayoutUpdated signal (with
+                            "greyed", for an ItemsPropertiesUpdated that greys
+                            items, and prints how many), after printing
+                            "listening" once it can hear it
+    sni.py shape SERVICE    the menu's shape alone (only "type" and
+                            "children-display" asked for), as GNOME's panel
+                            reads it: how many items stand below each item of
+                            the top level
     sni.py click SERVICE CAPTION[/CAPTION...]
                             the panel's click on the item at that caption path
                             (the menu opened and closed around it, as panels do)
@@ -140,7 +146,7 @@ def wait_item():
             watcher = bus.get_object(WATCHER, WATCHER_PATH)
             items = watcher.Get(WATCHER, "RegisteredStatusNotifierItems", dbus_interface=PROPS)
             if items:
-                print(items[0])
+                print(items[-1])
                 return 0
         except dbus.DBusException:
             pass
@@ -234,7 +240,14 @@ def click(service, caption_path):
     return 0
 
 
-def wait_updated(service, seconds):
+def shape(service):
+    _, root = menu_object(service).GetLayout(0, -1, dbus.Array(["type", "children-display"], signature="s"),
+                                              dbus_interface=MENU)
+    print(" ".join(str(len(child[2])) for child in root[2]))
+    return 0
+
+
+def wait_updated(service, seconds, what="layout"):
     import dbus.mainloop.glib
     from gi.repository import GLib
 
@@ -247,7 +260,17 @@ def wait_updated(service, seconds):
         heard.append(int(revision))
         loop.quit()
 
-    menu.connect_to_signal("LayoutUpdated", updated, dbus_interface=MENU)
+    def properties(changed, removed):
+        greyed = sum(1 for _, props in changed if not props.get("enabled", True))
+        if greyed:
+            heard.append(greyed)
+            print(greyed, flush=True)
+            loop.quit()
+
+    if what == "greyed":
+        menu.connect_to_signal("ItemsPropertiesUpdated", properties, dbus_interface=MENU)
+    else:
+        menu.connect_to_signal("LayoutUpdated", updated, dbus_interface=MENU)
     GLib.timeout_add(int(float(seconds) * 1000), loop.quit)
     print("listening", flush=True)
     loop.run()
@@ -272,8 +295,10 @@ def main(argv):
         return picture(argv[2], argv[3])
     if len(argv) in (3, 4) and argv[1] == "menu":
         return print_menu(argv[2], argv[3] if len(argv) == 4 else None)
-    if len(argv) == 4 and argv[1] == "updated":
-        return wait_updated(argv[2], argv[3])
+    if len(argv) in (4, 5) and argv[1] == "updated":
+        return wait_updated(argv[2], argv[3], *argv[4:])
+    if len(argv) == 3 and argv[1] == "shape":
+        return shape(argv[2])
     if len(argv) == 4 and argv[1] == "click":
         return click(argv[2], argv[3])
     print(__doc__, file=sys.stderr)

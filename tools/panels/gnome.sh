@@ -113,7 +113,8 @@ if [ "$MODE" = xwayland ]; then
   export QT_QPA_PLATFORM=xcb
   DISPLAY=$(shell_value 'imports.gi.GLib.getenv("DISPLAY")') || panels_fail "the shell has no XWayland"
   XAUTHORITY=$(shell_value 'imports.gi.GLib.getenv("XAUTHORITY")') || true
-  export DISPLAY XAUTHORITY
+  # As in a real Wayland session, where every program has both.
+  export DISPLAY XAUTHORITY WAYLAND_DISPLAY=wayland-0
 else
   export QT_QPA_PLATFORM=wayland WAYLAND_DISPLAY=wayland-0
   [ -S "$XDG_RUNTIME_DIR/wayland-0" ] || panels_fail "no Wayland socket in $XDG_RUNTIME_DIR"

@@ -139,6 +139,7 @@ panels_xvfb() {
 
 # Starts the program; QT_QPA_PLATFORM as the caller exported it.
 panels_start_kelvora() {
+  panels_monitor
   (cd "$PANELS_WORK/app" && exec ./kelvora) >>"$PANELS_WORK/kelvora.log" 2>&1 &
   PANELS_KELVORA_PID=$!
   PANELS_PIDS+=("$PANELS_KELVORA_PID")
@@ -210,6 +211,8 @@ panels_wait_icon() {
 # PANELS_EMPTY_X/Y: a point on the empty desktop, away from the panel.
 panels_tour() {
   local ex=${PANELS_EMPTY_X:-500} ey=${PANELS_EMPTY_Y:-400}
+  panels_monitor
+  if [ -n "${PANELS_INTERACTIVE:-}" ]; then panels_interactive; return; fi
   panels_log "item: $(panels_sni_items | head -n1) $(panels_sni_menu_facts | tr '\n' ' ')"
   panels_shot 01-icon
   panels_click_hook "$PANELS_ICON_CX" "$PANELS_ICON_CY" 1
@@ -308,4 +311,39 @@ panels_each_mode() {
     bash "$0" "$PANELS_BIN" "$PANELS_OUT/$mode" "$mode" || { echo "== $PANELS_NAME $mode ended with $?" >&2; status=1; }
   done
   exit $status
+}
+
+
+# The whole private bus, for the menu's and the item's traffic.
+panels_monitor() {
+  [ -n "${PANELS_MONITOR_PID:-}" ] && return 0
+  dbus-monitor --session >"$PANELS_OUT/dbus.log" 2>&1 &
+  PANELS_MONITOR_PID=$!
+  PANELS_PIDS+=("$PANELS_MONITOR_PID")
+}
+
+# Commands from $PANELS_OUT/ctl (a pipe), each a line of bash run here, its
+# output in $PANELS_OUT/ctl.log followed by "## done N"; "quit" ends.
+panels_interactive() {
+  local line n=0
+  rm -f "$PANELS_OUT/ctl"
+  mkfifo "$PANELS_OUT/ctl"
+  exec 8<>"$PANELS_OUT/ctl"
+  echo "## ready" >>"$PANELS_OUT/ctl.log"
+  while read -r -u 8 line; do
+    [ "$line" = quit ] && break
+    n=$((n + 1))
+    { echo "## $n: $line"; eval "$line" 2>&1 || echo "## status $?"; echo "## done $n"; } >>"$PANELS_OUT/ctl.log" 2>&1
+  done
+}
+
+# When the icon was there before the panel (program first): "before" is the
+# screen with the panel strip painted in its own background colour, taken
+# from its far end, where no item is.
+panels_blank_strip_before() {
+  local sx sy sw sh colour
+  read -r sx sy sw sh <<<"$PANELS_STRIP"
+  panels_shot_hook "$PANELS_WORK/now.png"
+  colour=$(convert "$PANELS_WORK/now.png" -format "%[pixel:p{$((sx + sw - 3)),$((sy + sh / 2))}]" info:)
+  convert "$PANELS_WORK/now.png" -fill "$colour" -draw "rectangle $sx,$sy $((sx + sw - 1)),$((sy + sh - 2))" "$PANELS_WORK/before.png"
 }

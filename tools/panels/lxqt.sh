@@ -52,6 +52,10 @@ if [ "$MODE" = program-first ]; then
   panels_start_kelvora
   sleep 3
   start_panel
+  # The program's item moves onto the panel as the panel's watcher appears:
+  # no XEmbed window to find it by.
+  sleep 3
+  panels_blank_strip_before
 else
   start_panel
   panels_shot_hook "$PANELS_WORK/before.png"

@@ -1,6 +1,6 @@
 # Sourced by sway.sh in its "windows" mode, with the program native on sway:
-# opens every window the menu's commands open, through the program's own
-# menu (the panel's left click sends Activate and the program pops its menu),
+# opens every window the menu's commands open, through waybar's menu drawn
+# from the exported one (a left click shows it: the item is a menu),
 # and notes what sway made of each: floating or tiled, its size;
 # a screenshot of each.
 
@@ -31,36 +31,33 @@ new_window_origin() {
 }
 window_ids() { sway_windows | awk '{ printf " %s", $1 }'; }
 
-# The menu's rows as the program draws them (22 pixels an item, 2 a
-# separator): the centre of a row, down from the top of the menu's window.
-# Main menu: Борис 11, Анна 33, Добавить... 57, Параметры... 81, Выход! 103.
-# A person's: На экран 11, На принтер 33, MS Excel 55, В файл... 77,
-# Био-партнёр 101, Изменить... 125, Удалить 147. Параметры...: Письмо
-# автору 11, Страничка автора 33, О программе... 55, Настройки 79.
+# The menu as waybar draws it from the exported menu, its top-left under
+# the pointer on the icon at the right end of the bar: rows 25 pixels apart
+# (a separator adds 1), the main menu from x 818 to 1013, a submenu opening
+# to its left (x 650 to 815), its first row level with the row that opened it.
+# Main menu: Борис 32, Анна 57, Добавить... 83, Параметры... 109, Выход! 134.
+# A person's (from 32): На экран 32, График 57, На принтер 82, MS Excel 107,
+# В файл... 132, Био-партнёр 158, Изменить... 184, Удалить 209.
+# Параметры... (from 109): Письмо автору 109, Страничка автора 134,
+# О программе... 159, Настройки 185.
 #
-# open_by_menu NAME MAIN_ROW [SUB_ROW]: a left click on the icon opens the
-# menu (sway makes it a window of its own), a click on its row, then on the
-# submenu's row.
+# open_by_menu NAME MAIN_ROW [SUB_ROW]: a left click on the icon opens
+# waybar's menu, the pointer rests on the row (a submenu opens), then goes
+# across to the submenu's row and clicks it.
+pointer_to() { printf 'move %s %s\n' "$1" "$2" >&7; }
 open_by_menu() {
-  local name=$1 main=$2 sub=${3:-} before origin
-  before=$(window_ids)
+  local name=$1 main=$2 sub=${3:-}
   panels_click_hook "$PANELS_ICON_CX" "$PANELS_ICON_CY" 1
-  # Time for sway to give the menu's window its tiled size: a submenu opened
-  # before is placed against the size the window had.
-  sleep 3
-  origin=$(new_window_origin "$before")
-  [ -n "$origin" ] || { panels_log "$name: no menu window"; return 0; }
-  panels_shot "w-$name-1-menu"
-  before=$(window_ids)
-  panels_click_hook $((${origin% *} + 50)) $((${origin#* } + main)) 1
   sleep 1.5
+  pointer_to 880 $((main - 2)); sleep 0.3; pointer_to 885 "$main"; sleep 1.5
+  panels_shot "w-$name-1-menu"
   if [ -n "$sub" ]; then
-    # The submenu is a popup of the menu's window, its first row level with
-    # the row that opened it, its items from 210 pixels across.
-    panels_shot "w-$name-2-submenu"
-    panels_click_hook $((${origin% *} + 210)) $((${origin#* } + main + sub - 11)) 1
-    sleep 2
+    pointer_to 760 "$main"; sleep 0.3; pointer_to 725 "$sub"; sleep 0.5
+    panels_click_hook 725 "$sub" 1
+  else
+    panels_click_hook 885 "$main" 1
   fi
+  sleep 2.5
   panels_shot "w-$name"
   panels_log "$name:"
   sway_windows | sed 's/^/    /' | tee -a "$PANELS_OUT/notes.txt" >&2
@@ -73,18 +70,28 @@ close_all() {
 }
 
 if [ -z "${PANELS_ONLY:-}" ]; then
-  open_by_menu calendar 11 11
+  open_by_menu calendar 32 32
   close_all
-  open_by_menu editor 57
+  open_by_menu chart 32 57
   close_all
-  open_by_menu settings 81 79
+  open_by_menu workbook 32 107
   close_all
-  open_by_menu about 81 55
+  open_by_menu textfile 32 132
   close_all
-  open_by_menu comparison 11 101
+  open_by_menu comparison 32 158
+  close_all
+  open_by_menu editor 32 184
+  close_all
+  open_by_menu delete 32 209
+  close_all
+  open_by_menu add 83
+  close_all
+  open_by_menu about 109 159
+  close_all
+  open_by_menu settings 109 185
   close_all
 fi
-open_by_menu month 11 33
+open_by_menu month 32 82
 # "Сформировать" in the month choice (8,64 90x21 in its layout): the preview.
 month=$(sway_windows | awk '$3 == "201x93" { print $7; exit }')
 if [ -n "$month" ]; then

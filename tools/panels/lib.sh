@@ -337,6 +337,26 @@ panels_interactive() {
   done
 }
 
+# panels_start_in_order panel-first|program-first: the panel (the script's
+# start_panel) and the program in that order, until the icon is found.
+panels_start_in_order() {
+  if [ "$1" = program-first ]; then
+    panels_start_kelvora
+    sleep 3
+    start_panel
+    # The program's item moves onto the panel as the panel's watcher appears:
+    # no XEmbed window to find it by.
+    sleep 3
+    panels_blank_strip_before
+  else
+    start_panel
+    panels_shot_hook "$PANELS_WORK/before.png"
+    panels_start_kelvora
+  fi
+  panels_wait_icon
+  sleep 1
+}
+
 # When the icon was there before the panel (program first): "before" is the
 # screen with the panel strip painted in its own background colour, taken
 # from its far end, where no item is.

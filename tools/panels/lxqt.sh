@@ -48,19 +48,5 @@ start_panel() {
   panels_wait 20 bash -c 'xwininfo -root -tree | grep -q "\"lxqt-panel\""' || panels_fail "lxqt-panel did not start"
   sleep 2
 }
-if [ "$MODE" = program-first ]; then
-  panels_start_kelvora
-  sleep 3
-  start_panel
-  # The program's item moves onto the panel as the panel's watcher appears:
-  # no XEmbed window to find it by.
-  sleep 3
-  panels_blank_strip_before
-else
-  start_panel
-  panels_shot_hook "$PANELS_WORK/before.png"
-  panels_start_kelvora
-fi
-panels_wait_icon
-sleep 1
+panels_start_in_order "$MODE"
 panels_tour

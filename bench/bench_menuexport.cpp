@@ -4,6 +4,7 @@
 // received whole; and the whole menu once every person's submenu has been
 // opened (their commands then come with it). Needs a session bus:
 // dbus-run-session -- bench_menuexport
+#include "bench/benchfamily.h"
 #include "bench/median.h"
 #include "model/clock.h"
 #include "shell/menuexport.h"
@@ -70,10 +71,7 @@ int main(int argc, char **argv)
     Dialogs::setMessageHook([](const QString &text, bool) { std::fprintf(stderr, "message: %s\n", qPrintable(text)); });
 
     QTemporaryDir dir;
-    PersonList people;
-    for (int i = 0; i < 1000; ++i)
-        people.append({QStringLiteral("Человек %1").arg(i), quint8(1 + i % 28), quint8(1 + i % 12),
-                       quint16(1950 + i % 70), quint8(i % 2), quint8(i % 32)});
+    PersonList people = NumberedFamily(1000);
     const QString ini = dir.filePath("Kelvora.ini");
     SaveSettingsFile(ini, people, CyclePeriods{});
 

@@ -4,6 +4,7 @@
 // window; the chart window from the command to the painted window, and its
 // redraw after the day moves or the window is resized; the text export after
 // the file is chosen.
+#include "bench/benchfamily.h"
 #include "bench/median.h"
 #include "model/clock.h"
 #include "outputs/textexport.h"
@@ -54,10 +55,7 @@ int main(int argc, char **argv)
     Dialogs::setMessageHook([](const QString &text, bool) { std::fprintf(stderr, "message: %s\n", qPrintable(text)); });
 
     QTemporaryDir dir;
-    PersonList people;
-    for (int i = 0; i < 1000; ++i)
-        people.append({QStringLiteral("Человек %1").arg(i), quint8(1 + i % 28), quint8(1 + i % 12),
-                       quint16(1950 + i % 70), quint8(i % 2), quint8(i % 32)});
+    PersonList people = NumberedFamily(1000);
     people.append({QStringLiteral("Рождённый в 1950"), 5, 6, 1950, 0, 3});
     const QString ini = dir.filePath("Kelvora.ini");
     SaveSettingsFile(ini, people, CyclePeriods{});
@@ -74,10 +72,7 @@ int main(int argc, char **argv)
     // A very large family: the same file again (a change of day), then one
     // person fewer and one more (a delete, an add), each read and rebuilt.
     {
-        PersonList many;
-        for (int i = 0; i < 20000; ++i)
-            many.append({QStringLiteral("Человек %1").arg(i), quint8(1 + i % 28), quint8(1 + i % 12),
-                         quint16(1950 + i % 70), quint8(i % 2), quint8(i % 32)});
+        const PersonList many = NumberedFamily(20000);
         PersonList fewer = many;
         fewer.remove(10000);
         QTemporaryDir bigDir;

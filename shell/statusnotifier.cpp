@@ -298,12 +298,9 @@ bool StatusNotifier::handleMessage(const QDBusMessage &message, const QDBusConne
     connection.send(message.createReply());
     if (click && message.signature() == QLatin1String("ii")) {
         const QPoint place(args.at(0).toInt(), args.at(1).toInt());
-        const bool context = member == QLatin1String("ContextMenu");
         const QString client = message.service();
         // After the reply: the panel is not kept waiting while a menu opens.
-        QMetaObject::invokeMethod(this, [this, place, context, client] {
-            emit activated(place.isNull() ? QPoint() : place, context, client);
-        }, Qt::QueuedConnection);
+        QMetaObject::invokeMethod(this, [this, place, client] { emit activated(place, client); }, Qt::QueuedConnection);
     }
     return true;
 }

@@ -46,7 +46,7 @@ signals:
     void watcherChanged(bool present);
     // The panel's left (Activate) or right (ContextMenu) click, at the place
     // it gives (a null point when it gives none); `client` is the panel's bus name.
-    void activated(const QPoint &place, bool contextMenu, const QString &client);
+    void activated(const QPoint &place, const QString &client);
 
 private:
     void watcherOwnerChanged(const QString &newOwner);

@@ -109,8 +109,7 @@ TrayHost::TrayHost(const QString &settingsPath, const ShellOptions &options, QWi
             m_sni = new StatusNotifier(bus, QLatin1String(MenuExport::Path), this);
             m_sni->setTitle(AppTitle());
             m_sni->refuseClicks(!OwnMenuPossible());
-            connect(m_sni, &StatusNotifier::activated, this,
-                    [this](const QPoint &place, bool, const QString &client) { panelClicked(place, client); });
+            connect(m_sni, &StatusNotifier::activated, this, &TrayHost::panelClicked);
             connect(m_sni, &StatusNotifier::watcherChanged, this, [this] {
                 m_trayShown = false;
                 placeTrayIcon();

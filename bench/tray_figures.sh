@@ -64,7 +64,7 @@ wait_for() {
   return 1
 }
 
-Xvfb -displayfd 3 -screen 0 1024x768x24 -nolisten tcp 3>"$WORK/display" 2>/dev/null &
+Xvfb -displayfd 3 -screen 0 1024x768x24 -nolisten tcp -noreset 3>"$WORK/display" 2>/dev/null &
 PIDS+=("$!")
 wait_for 10 test -s "$WORK/display" || { echo "Xvfb did not start" >&2; exit 1; }
 export DISPLAY=":$(head -n1 "$WORK/display" | tr -d '[:space:]')"

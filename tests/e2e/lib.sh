@@ -72,6 +72,7 @@ e2e_log() { echo "[$E2E_NAME] $*" >&2; }
 e2e_fail() {
   e2e_log "FAIL: $*"
   [ -n "${DISPLAY:-}" ] && e2e_shot "zz-failure" 2>/dev/null || true
+  cp "$E2E_WORK"/*.log "$E2E_OUT/" 2>/dev/null || true
   exit 1
 }
 
@@ -127,11 +128,13 @@ e2e_ini_is_crlf() {
 
 # A private X display (the first free number; E2E_SCREEN=WxH, 800x600 unless
 # set) with a tray host: trayer's panel at the top right, or the
-# StatusNotifierItem watcher.
+# StatusNotifierItem watcher. The display never resets: by default the
+# server resets when its last client leaves (here the probe below), and a
+# panel that connects meanwhile is turned away.
 e2e_start_x() {
   local fdfile=$E2E_WORK/display
   : >"$fdfile"
-  e2e_spawn Xvfb -displayfd 3 -screen 0 "${E2E_SCREEN:-800x600}x24" -nolisten tcp 3>"$fdfile" 2>"$E2E_WORK/xvfb.log"
+  e2e_spawn Xvfb -displayfd 3 -screen 0 "${E2E_SCREEN:-800x600}x24" -nolisten tcp -noreset 3>"$fdfile" 2>"$E2E_WORK/xvfb.log"
   E2E_XVFB_PID=$!
   e2e_wait_for 20 test -s "$fdfile" || e2e_fail "Xvfb did not start"
   export DISPLAY=":$(head -n1 "$fdfile" | tr -d '[:space:]')"
@@ -146,7 +149,8 @@ e2e_start_x() {
   else
     e2e_spawn trayer --edge top --align right --widthtype pixel --width 120 --height 24 \
       >"$E2E_WORK/trayer.log" 2>&1
-    e2e_wait_for 10 e2e_panel_line >/dev/null || e2e_fail "trayer did not start"
+    e2e_wait_for 10 e2e_panel_line >/dev/null ||
+      e2e_fail "trayer did not start: $(cat "$E2E_WORK/trayer.log" "$E2E_WORK/xvfb.log")"
   fi
   e2e_log "display $DISPLAY ready ($E2E_PANEL)"
 }

@@ -130,7 +130,7 @@ panels_fail() {
 panels_xvfb() {
   local fdfile=$PANELS_WORK/display
   : >"$fdfile"
-  panels_spawn Xvfb -displayfd 3 -screen 0 "${1:-1024x768}x24" -nolisten tcp 3>"$fdfile" 2>"$PANELS_WORK/xvfb.log"
+  panels_spawn Xvfb -displayfd 3 -screen 0 "${1:-1024x768}x24" -nolisten tcp -noreset 3>"$fdfile" 2>"$PANELS_WORK/xvfb.log"
   panels_wait 20 test -s "$fdfile" || panels_fail "Xvfb did not start"
   export DISPLAY=":$(head -n1 "$fdfile" | tr -d '[:space:]')"
   panels_wait 10 xwininfo -root || panels_fail "display $DISPLAY does not answer"

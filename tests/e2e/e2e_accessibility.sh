@@ -83,6 +83,7 @@ e2e_wait_window_gone "$E2E_WIN" || e2e_fail "the calendar did not close"
 read_window chart "Down Right Down Return" 784x512
 expect "'Биоритмы: Анна'" "'График'" "label 'Анна, к $(date +%d.%m.%Y) Вы прожили "
 e2e_shot 02-chart
+import -window "$E2E_WIN" "$E2E_OUT/chart-window.png"
 [ "$(grep -cE "label '(Здоровье|Эмоции|Интеллект): [-+]?[0-9]+%, «[K0+-]» [А-Яа-я ]+'" <<<"$TREE")" = 3 ] ||
   e2e_fail "the three values and marks are not read out"
 xdotool key Right
